@@ -151,6 +151,8 @@ private:
     void wire_events();
 
     TRefreshForm* refresh_form_ = nullptr;
+    // A refresh is under way (its search dialog runs a nested loop).
+    bool refresh_running_ = false;
 };
 
 // Mode codes of the notice rules.
