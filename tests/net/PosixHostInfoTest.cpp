@@ -40,7 +40,7 @@ TEST_F(PosixHostInfoTest, ListsTheIpv4AddressesOfInterfacesThatAreUpWithoutLoopb
             return std::string("cannot set up interfaces");
         return joined(PosixHostInfo().ipv4_addresses());
     });
-    // getifaddrs lists addresses interface by interface, most recently made interface first.
+    // Interface order: the kernel makes the peer of a veth pair (a1) before the named end (a0).
     EXPECT_EQ(result, "192.168.0.100 10.1.0.5 10.1.1.5");
 }
 
