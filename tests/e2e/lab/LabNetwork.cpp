@@ -68,6 +68,16 @@ void forget_lab(const std::string& prefix) {
     }
 }
 
+// Blocks the signals that remove labs; returns the mask to restore.
+sigset_t block_lab_signals() {
+    sigset_t block, previous;
+    sigemptyset(&block);
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&block, signal_number);
+    ::sigprocmask(SIG_BLOCK, &block, &previous);
+    return previous;
+}
+
 // Runs a program; collects its stdout (and stderr when asked) and its exit code.
 enum class Stderr { Collect, PassThrough };
 
@@ -159,11 +169,7 @@ LabNetwork::LabNetwork(const LabConfig& config) {
 
     // Blocking the signals while the script runs leaves no moment in which a
     // lab exists that the handler does not know of.
-    sigset_t block, previous;
-    sigemptyset(&block);
-    for (int signal_number : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&block, signal_number);
-    ::sigprocmask(SIG_BLOCK, &block, &previous);
+    const sigset_t previous = block_lab_signals();
     const CommandResult up =
         written ? run_program({"/bin/bash", FW_LAB_SCRIPT, "up", "--owner", std::to_string(::getpid()), config_path},
                               Stderr::PassThrough)
@@ -181,8 +187,11 @@ LabNetwork::LabNetwork(const LabConfig& config) {
 }
 
 LabNetwork::~LabNetwork() {
-    run_program({"/bin/bash", FW_LAB_SCRIPT, "down", prefix_}, Stderr::PassThrough);
+    // A signal that comes while the lab is being removed waits until it is gone.
+    const sigset_t previous = block_lab_signals();
     forget_lab(prefix_);
+    run_program({"/bin/bash", FW_LAB_SCRIPT, "down", prefix_}, Stderr::PassThrough);
+    ::sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
 
 std::string LabNetwork::state_dir() const { return std::string(STATE_ROOT) + "/" + prefix_; }
