@@ -1,5 +1,6 @@
 #include "discovery/TRefreshForm.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 
@@ -22,6 +23,9 @@ TRefreshForm::TRefreshForm(Application& app, TUpgradeForm1& main_window)
       main_alive_(main_window.guard()) {
     build_components();
     on_activate = [this] { FormActivate(); };
+    // Closed by the user before the first tick: no search may start later
+    // behind the hidden dialog.
+    on_close = [this](CloseAction&) { Timer1.set_enabled(false); };
     Timer1.on_timer = [this] { Timer1Timer(); };
 }
 

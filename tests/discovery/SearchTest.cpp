@@ -247,6 +247,16 @@ TEST_F(Search, RunsInTheSearchDialog) {
     EXPECT_FALSE(b.refresh.Timer1.enabled());
 }
 
+TEST_F(Search, DialogClosedBeforeItsFirstTickSearchesNothingLater) {
+    b.net.add_normal_router(A);
+    b.dialogs.set_modal_close_after(10);
+    b.w.IPReFreshClick();
+    b.loop.run_for(1000);
+    EXPECT_FALSE(b.refresh.Timer1.enabled());
+    EXPECT_TRUE(b.net.traffic().empty());
+    EXPECT_EQ(b.w.StatusBar1.simple_text(), "0 device found");
+}
+
 TEST_F(Search, OneNormalRouterIsSelectedAndSetUp) {
     b.net.add_normal_router(A);
     b.w.IPReFreshClick();
