@@ -359,6 +359,22 @@ TEST_F(Search, ARefreshAskedForDuringTheSearchDoesNotRunTwice) {
     EXPECT_EQ(b.modal_runs(), 2);
 }
 
+TEST(SearchRelease, MainWindowReleasedWhileTheDialogIsOpen) {
+    // The window is destroyed from the dialog's loop; nothing may touch it after.
+    auto b = std::make_unique<test::SearchBench>();
+    b->net.add_normal_router(A);
+    TUpgradeForm1& w = b->w;
+    w.StopTimer1.set_interval(5);
+    w.StopTimer1.on_timer = [&w] { w.Release(); };
+    w.StopTimer1.set_enabled(true);
+    w.IPReFreshClick();
+    EXPECT_TRUE(b->app.terminated());
+    EXPECT_EQ(b->app.main_form(), nullptr);
+    EXPECT_TRUE(b->net.traffic().empty());
+    b->loop.run_for(100);
+    EXPECT_TRUE(b->net.traffic().empty());
+}
+
 TEST_F(Search, MainWindowWithoutSearchDialogStillResets) {
     b.w.set_refresh_form(nullptr);
     b.net.add_normal_router(A);
