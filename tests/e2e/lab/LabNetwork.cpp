@@ -142,6 +142,13 @@ std::string LabNetwork::unavailable_reason() {
         return "lab tests need root (network namespaces)";
     if (run_program({"ip", "netns", "list"}, Stderr::Collect).exit_code != 0)
         return "lab tests need iproute2 with \"ip netns\"";
+    // Root in a container may still be refused namespaces; try one in a child.
+    const pid_t probe = ::fork();
+    if (probe == 0)
+        ::_exit(::unshare(CLONE_NEWNET) == 0 ? 0 : 1);
+    int status = 0;
+    if (probe < 0 || ::waitpid(probe, &status, 0) != probe || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "lab tests need permission to create network namespaces";
     if (::access(FW_LAB_SCRIPT, R_OK) != 0)
         return std::string("lab script not found: ") + FW_LAB_SCRIPT;
     return {};
