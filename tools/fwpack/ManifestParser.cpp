@@ -300,9 +300,11 @@ ManifestEntry read_entry(const std::string& kind, std::map<std::string, Field>& 
         read_source(fields, entry, base_dir, "file", Generate::Allowed, Inline::NotAllowed);
         break;
     }
+    // A key of another kind explains the other problems of its line best.
     if (const std::string key = fields.unused_key(); !key.empty())
-        fields.fail("unknown key \"" + key + "\" for " + kind);
-    error = fields.problem();
+        error = "unknown key \"" + key + "\" for " + kind;
+    else
+        error = fields.problem();
     return entry;
 }
 
