@@ -2,6 +2,7 @@
 // client side always runs inside the lab's PC namespace.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <poll.h>
 
@@ -222,9 +223,21 @@ TEST_F(NetLabTest, EventEndpointWritesAFileWithEveryPacketToPort69) {
         return std::string(done ? "done " : "stalled ") + ack_ports;
     });
     EXPECT_EQ(result, "done 6969 6969 6969 6969 ");
+    // The simulator stores the file and logs the last block right after it sends the final
+    // acknowledgement, so give it a moment before reading what it wrote.
+    std::string log;
+    for (int tries = 0; tries < 200; ++tries) {
+        log = lab_->router_log("loader");
+        if (log.find("ACK 3 from 6969") != std::string::npos &&
+            read_bytes(lab_->store_dir("loader") + "/fw.bin.tmp") == file)
+            break;
+        ::usleep(10000);
+    }
     EXPECT_EQ(read_bytes(lab_->store_dir("loader") + "/fw.bin.tmp"), file);
-    const std::string log = lab_->router_log("loader");
-    EXPECT_NE(log.find("-> 69 DATA 3, 276 data bytes => loader 1 sends ACK 3 from 6969"), std::string::npos) << log;
+    EXPECT_NE(log.find("-> 69 DATA 3, 276 data bytes; loader 1 stored \"fw.bin.tmp\" (1300 bytes) => loader 1 sends ACK 3 "
+                       "from 6969"),
+              std::string::npos)
+        << log;
 }
 
 TEST_F(NetLabTest, StandardTftpClientWritesAFile) {

@@ -114,7 +114,11 @@ void SimHost::handle(int fd, int local_port) {
          << describe_datagram(incoming.bytes);
     bool answered = false;
     for (std::size_t d = 0; d < devices_.size(); ++d) {
-        for (const Outgoing& out : devices_[d]->receive(incoming, now)) {
+        const std::vector<Outgoing> replies = devices_[d]->receive(incoming, now);
+        // A finished file is on disk before its final acknowledgement leaves, so a peer
+        // that has the acknowledgement can read the file at once.
+        store_new_files(d);
+        for (const Outgoing& out : replies) {
             log_ << (answered ? "; " : " => ") << devices_[d]->kind() << ' ' << d + 1 << " sends "
                  << describe_datagram(out.bytes) << " from " << out.from_port << " to " << out.to_address << ':'
                  << out.to_port;
@@ -128,7 +132,6 @@ void SimHost::handle(int fd, int local_port) {
                          sizeof to) < 0)
                 log_ << " (not sent: " << std::strerror(errno) << ")";
         }
-        store_new_files(d);
     }
     if (!answered)
         log_ << " => no answer";

@@ -51,10 +51,14 @@ int TForm::ShowModal() {
 }
 
 void TForm::Close() {
-    if (released_) return;
     CloseAction action = CloseAction::caHide;
     if (on_close) on_close(action);
     if (action == CloseAction::caNone) return;
+    // A released form is on its way out; closing it only ends the program when it is the main form.
+    if (released_) {
+        if (app_.main_form() == this) app_.main_form_closed();
+        return;
+    }
     if (modal_) {
         if (modal_result_ == mrNone) modal_result_ = mrCancel;
         return;
@@ -92,7 +96,7 @@ void TForm::system_command(std::uintptr_t command) {
 void TForm::WndProc(WindowMessage& message) { default_handler(message); }
 
 void TForm::default_handler(WindowMessage& message) {
-    if (message.msg != WM_SYSCOMMAND || released_) return;
+    if (message.msg != WM_SYSCOMMAND) return;
     switch (message.wparam & 0xFFF0) {
         case SC_CLOSE: Close(); break;
         case SC_MINIMIZE: window_state_ = WindowState::Minimized; changed(Property::Geometry); break;
