@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/qt/ActivationRule.h"
 #include "platform/qt/QtFormWindow.h"
 #include "platform/qt/QtLook.h"
 #include "platform/qt/QtStandardViews.h"
@@ -28,9 +29,6 @@ namespace fw {
 namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-// What the active window of the program was, for the activation rule.
-enum class WindowKind { None, Form, ModalForm, Foreign };
 
 // Counts a nesting level for the time of a scope.
 class Depth {
@@ -73,8 +71,7 @@ public:
     std::vector<std::unique_ptr<FormState>> states;
     std::unordered_map<const TForm*, FormState*> live;
     std::unordered_map<const QWidget*, std::pair<FormState*, Control*>> by_widget;
-    WindowKind last_kind = WindowKind::None;
-    FormState* last_state = nullptr;
+    ActivationRule activation;
     QMetaObject::Connection focus_connection;
     QMetaObject::Connection window_connection;
 };
@@ -372,15 +369,10 @@ void QtBindingImpl::on_focus_window(QWindow* w) {
         for (auto& [form, s] : live)
             if (s->window && s->window->windowHandle() == w) st = s;
     }
-    WindowKind kind = WindowKind::None;
-    if (w) kind = !st ? WindowKind::Foreign : (st->form->modal() || st->shown_modally) ? WindowKind::ModalForm : WindowKind::Form;
-    const bool from_own_modeless = last_kind == WindowKind::Form && last_state && last_state != st && last_state->alive;
-    last_kind = kind;
-    last_state = st;
-    // Activated again only when coming from another of the program's own
-    // non-modal windows: not after a modal window or a message box closes,
-    // and not when the user comes back from another program.
-    if (kind == WindowKind::Form && from_own_modeless && st->shown_once) {
+    using Kind = ActivationRule::Kind;
+    Kind kind = Kind::None;
+    if (w) kind = !st ? Kind::Foreign : (st->form->modal() || st->shown_modally) ? Kind::ModalForm : Kind::Form;
+    if (activation.activated(kind, st ? st->form : nullptr) && st->shown_once) {
         st->user_event([st] { st->form->Activate(); });
     }
 }
@@ -456,7 +448,7 @@ void QtBinding::form_destroyed(TForm& form) {
         if (w->second.first == st) w = impl_->by_widget.erase(w);
         else ++w;
     }
-    if (impl_->last_state == st) impl_->last_state = nullptr;
+    impl_->activation.forget(&form);
     if (st->window) {
         st->window->hide();
         // Code of one of its widgets may still be on the stack.
