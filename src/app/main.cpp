@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     fw::QtApplicationHost qt(argc, argv);
     fw::QtEventLoop loop;
     fw::QtDialogs dialogs(loop);
-    fw::QtBinding binding;
+    fw::QtBinding binding{loop};
     fw::SystemEnvironment env;
     std::unique_ptr<fw::NetworkFactory> net = fw::make_real_network(loop);
 

@@ -31,7 +31,7 @@ struct WindowHarness {
     ScriptedDialogs dialogs;
     InertNetworkFactory net;
     MapEnvironment env{{{"TEMP", "/tmp"}}};
-    QtBinding binding;
+    QtBinding binding{loop};
     Application app{Services{loop, dialogs, net, env, "/nonexistent/fwupgrade"}};
 };
 

@@ -25,6 +25,7 @@
 #include "GuiTestApp.h"
 #include "platform/net/InertNetworkFactory.h"
 #include "platform/qt/QtBinding.h"
+#include "platform/qt/QtEventFilter.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/runtime/Application.h"
@@ -127,7 +128,7 @@ protected:
     ScriptedDialogs dialogs;
     InertNetworkFactory net;
     MapEnvironment env;
-    QtBinding binding;
+    QtBinding binding{loop};
     Application app{Services{loop, dialogs, net, env, "/nonexistent/fwupgrade"}};
     std::vector<std::string> shown;
 };
@@ -226,6 +227,36 @@ TEST_F(QtBindingTest, MemoBuiltLateShowsTheLinesSoFar) {
     ASSERT_EQ(doc.blockCount(), 3);
     EXPECT_EQ(doc.findBlockByNumber(1).text(), "Open Write File Handle /tmp/a");
     EXPECT_EQ(doc.lastBlock().text(), "next");
+}
+
+// Counts the paint events a widget gets.
+int paints_during(QWidget& w, const std::function<void()>& act) {
+    int paints = 0;
+    QtEventFilter counter(nullptr, [&](QObject*, QEvent* e) {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    });
+    w.installEventFilter(&counter);
+    act();
+    w.removeEventFilter(&counter);
+    return paints;
+}
+
+TEST_F(QtBindingTest, ChangesArePaintedWithoutDispatchingEvents) {
+    SampleForm& f = shown_form();
+    QApplication::processEvents();
+    QLabel& status = *widget<QStatusBar>(f.Status).findChild<QLabel*>();
+    // No event is dispatched between the change and the count: painted at once.
+    EXPECT_GE(paints_during(status, [&] { f.Status.set_simple_text("Rebooting Router..."); }), 1);
+    // A quick second change waits for the next look at the clock, which is
+    // what a wait that dispatches nothing does.
+    EXPECT_GE(paints_during(status,
+                            [&] {
+                                f.Status.set_simple_text("Please Wait for Searching Router...");
+                                loop.clock().sleep_ms(1);
+                            }),
+              1);
+    EXPECT_EQ(status.text(), "Please Wait for Searching Router...");
 }
 
 TEST_F(QtBindingTest, ClickRaisesTheButtonsEventOnlyWhenEnabled) {

@@ -10,12 +10,14 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <chrono>
 #include <iostream>
 #include <stdexcept>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/qt/ActivationRule.h"
+#include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtFormWindow.h"
 #include "platform/qt/QtLook.h"
 #include "platform/qt/QtStandardViews.h"
@@ -55,8 +57,13 @@ class FormState;
 
 class QtBindingImpl {
 public:
-    QtBindingImpl();
+    explicit QtBindingImpl(QtEventLoop& loop);
     ~QtBindingImpl();
+
+    // Painting of changes made outside the loop's dispatch.
+    enum class Throttle { Respect, Ignore };
+    void paint_now(QWidget* widget);
+    void paint_pending(Throttle throttle);
 
     void guarded(const std::function<void()>& call) const;
     FormState* live_state(const TForm& form) const;
@@ -64,8 +71,12 @@ public:
     void on_focus_changed(QWidget* now);
     void on_focus_window(QWindow* window);
 
+    QtEventLoop& loop;
     QtViewRegistry registry;
     std::function<void(const std::exception&)> on_exception;
+    // When each widget was last painted at once, and those changed since.
+    std::unordered_map<const QWidget*, std::int64_t> painted_at;
+    std::vector<QPointer<QWidget>> unpainted;
     // Every form state ever made stays until the binding goes: widgets of a
     // destroyed form are deleted later, and their connections point here.
     std::vector<std::unique_ptr<FormState>> states;
@@ -87,9 +98,7 @@ public:
     }
     bool mirroring() const override { return mirroring_depth > 0; }
     void show_now(QWidget* widget) override {
-        // Painted at once, without dispatching anything: the caller may be in
-        // the middle of a wait that lets no event through.
-        if (alive && widget->isVisible()) widget->repaint();
+        if (alive) impl.paint_now(widget);
     }
     QFont form_font() const override { return font; }
 
@@ -115,8 +124,11 @@ public:
     QPoint placed;
 };
 
-QtBindingImpl::QtBindingImpl() {
+QtBindingImpl::QtBindingImpl(QtEventLoop& loop) : loop(loop) {
     register_standard_views(registry);
+    loop.blocking_aware_clock().on_use = [this](BlockingAwareClock::Use use) {
+        if (!unpainted.empty()) paint_pending(use == BlockingAwareClock::Use::Sleep ? Throttle::Ignore : Throttle::Respect);
+    };
     focus_connection = QObject::connect(qApp, &QApplication::focusChanged, [this](QWidget*, QWidget* now) {
         on_focus_changed(now);
     });
@@ -126,6 +138,7 @@ QtBindingImpl::QtBindingImpl() {
 }
 
 QtBindingImpl::~QtBindingImpl() {
+    loop.blocking_aware_clock().on_use = nullptr;
     QObject::disconnect(focus_connection);
     QObject::disconnect(window_connection);
     // Forms that outlive the binding must not call into it any more.
@@ -153,6 +166,56 @@ void QtBindingImpl::guarded(const std::function<void()>& call) const {
     } catch (...) {
         report(std::runtime_error("Unknown exception"));
     }
+}
+
+namespace {
+
+// Painting a widget costs about half a millisecond; a log that grows by
+// thousands of lines a second must not spend its time there.
+constexpr std::int64_t kPaintIntervalMs = 20;
+
+std::int64_t steady_ms() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+void QtBindingImpl::paint_now(QWidget* widget) {
+    paint_pending(Throttle::Respect);
+    if (!widget->isVisible()) return;
+    const std::int64_t now = steady_ms();
+    // Entries of widgets that are gone stay; there are only ever a few dozen.
+    auto it = painted_at.try_emplace(widget, 0).first;
+    if (now - it->second >= kPaintIntervalMs) {
+        // Painted without dispatching anything: the caller may be in the
+        // middle of a wait that lets no event through.
+        widget->repaint();
+        it->second = now;
+        return;
+    }
+    // Painted by the loop when it runs, or by the next look at the clock.
+    widget->update();
+    for (const auto& p : unpainted)
+        if (p == widget) return;
+    unpainted.emplace_back(widget);
+}
+
+void QtBindingImpl::paint_pending(Throttle throttle) {
+    if (unpainted.empty()) return;
+    const std::int64_t now = steady_ms();
+    std::vector<QPointer<QWidget>> later;
+    for (auto& w : unpainted) {
+        if (!w) continue;
+        std::int64_t& at = painted_at[w.data()];
+        if (throttle == Throttle::Respect && now - at < kPaintIntervalMs) {
+            later.push_back(w);
+            continue;
+        }
+        if (w->isVisible()) w->repaint();
+        at = now;
+    }
+    unpainted = std::move(later);
 }
 
 FormState* QtBindingImpl::live_state(const TForm& form) const {
@@ -377,7 +440,7 @@ void QtBindingImpl::on_focus_window(QWindow* w) {
     }
 }
 
-QtBinding::QtBinding() : impl_(std::make_unique<QtBindingImpl>()) {}
+QtBinding::QtBinding(QtEventLoop& loop) : impl_(std::make_unique<QtBindingImpl>(loop)) {}
 
 QtBinding::~QtBinding() = default;
 

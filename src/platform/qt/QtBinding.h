@@ -12,6 +12,7 @@ namespace fw {
 
 class Control;
 class QtBindingImpl;
+class QtEventLoop;
 class QtViewRegistry;
 
 // The Qt view of the forms. When a form is first shown it builds one real
@@ -22,11 +23,17 @@ class QtViewRegistry;
 // when it becomes active again coming from another of the program's own
 // non-modal windows (the model raises it itself when the form is first shown).
 //
+// A change to a label, status line, progress bar or log is painted at once,
+// since it may come in the middle of a wait that dispatches nothing; changes
+// that follow each other quickly are painted at most every few milliseconds,
+// and the rest when the loop's clock is next looked at or slept on (which is
+// what such waits do) or when the loop runs again.
+//
 // Create it after the QApplication and register it with
 // Application::set_binding; it must outlive the application's forms.
 class QtBinding final : public UiBinding {
 public:
-    QtBinding();
+    explicit QtBinding(QtEventLoop& loop);
     ~QtBinding() override;
     QtBinding(const QtBinding&) = delete;
     QtBinding& operator=(const QtBinding&) = delete;

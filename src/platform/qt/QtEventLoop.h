@@ -5,14 +5,15 @@
 #include <memory>
 
 #include "platform/runtime/EventLoop.h"
-#include "platform/runtime/SystemClock.h"
+#include "platform/qt/BlockingAwareClock.h"
 
 namespace fw {
 
 // The event loop of the real window, on Qt's event dispatcher: timers, socket
 // notifiers and queued calls. Nested waits dispatch Qt events until their
 // condition holds, so windows keep painting and timers keep ticking. Needs a
-// QApplication (see QtApplicationHost) to exist for its whole life.
+// QApplication (see QtApplicationHost) to exist for its whole life. Its clock
+// is the real one.
 class QtEventLoop final : public EventLoop {
 public:
     QtEventLoop();
@@ -21,6 +22,8 @@ public:
     QtEventLoop& operator=(const QtEventLoop&) = delete;
 
     Clock& clock() override { return clock_; }
+    // The same clock, for the window binding to learn of waits that dispatch nothing.
+    BlockingAwareClock& blocking_aware_clock() { return clock_; }
 
     Id start_timer(std::uint32_t interval_ms, std::function<void()> on_timeout) override;
     void stop_timer(Id id) override;
@@ -48,7 +51,7 @@ public:
 private:
     struct Impl;
 
-    SystemClock clock_;
+    BlockingAwareClock clock_;
     std::unique_ptr<Impl> impl_;
     bool quitting_ = false;
 };
