@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -149,6 +151,29 @@ TEST_F(QtBindingTest, BuildsOneStandardWidgetPerControl) {
     // Children sit at the model's pixels inside their group.
     EXPECT_EQ(widget<QPushButton>(f.Go).parentWidget(), &widget<QGroupBox>(f.Group));
     EXPECT_EQ(widget<QPushButton>(f.Go).geometry(), QRect(200, 18, 75, 25));
+}
+
+TEST_F(QtBindingTest, FontsOfTheFormAndOfALabelWithItsOwn) {
+    SampleForm& f = app.CreateForm<SampleForm>();
+    f.Caption.font = Font{"Times New Roman", -16, true};
+    f.Caption.set_caption("Please Wait ...");
+    f.Caption.set_bounds(8, 0, 200, 20);
+    f.Group.set_caption("");
+    f.Show();
+    // The form's MS Sans Serif of height -11: the platform's sans face, 11-pixel characters.
+    EXPECT_EQ(window(f).font().pixelSize(), 11);
+    EXPECT_EQ(QFontInfo(widget<QPushButton>(f.Go).font()).family(),
+              QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family());
+    const QFont label = widget<QLabel>(f.Caption).font();
+    EXPECT_EQ(label.pixelSize(), 16);
+    EXPECT_TRUE(label.bold());
+    // Times New Roman where installed, else a serif face of the platform.
+    const QString family = QFontInfo(label).family();  // may carry its foundry: "Nimbus Roman [urw]"
+    bool serif = false;
+    for (const char* face : {"Times New Roman", "Liberation Serif", "Tinos", "Nimbus Roman", "DejaVu Serif"})
+        serif = serif || family.startsWith(face);
+    EXPECT_TRUE(serif) << family.toStdString();
+    test::save_png(window(f), "fonts");
 }
 
 TEST_F(QtBindingTest, ModelChangesReachTheWidgets) {
