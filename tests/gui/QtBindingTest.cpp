@@ -454,6 +454,26 @@ TEST_F(QtBindingTest, FormReleasedInsideItsOwnClickIsDestroyedSafely) {
     EXPECT_TRUE(second_window.isNull());
 }
 
+TEST_F(QtBindingTest, ModalFormIsApplicationModalWhileItRuns) {
+    SampleForm& main = shown_form();
+    SampleForm& search = app.CreateForm<SampleForm>();
+    bool was_modal = false;
+    const EventLoop::Id id = loop.start_timer(20, [&] {
+        was_modal = window(search).isVisible() && window(search).windowModality() == Qt::ApplicationModal &&
+                    QApplication::activeModalWidget() == &window(search);
+        search.Close();  // what the search dialog does when its search is done
+    });
+    EXPECT_EQ(search.ShowModal(), mrCancel);
+    loop.stop_timer(id);
+    EXPECT_TRUE(was_modal);
+    EXPECT_FALSE(window(search).isVisible());
+    EXPECT_EQ(window(search).windowModality(), Qt::NonModal);
+    // Back on the main window after the modal window closed: no activation.
+    activate(main);
+    EXPECT_EQ(main.activations, 0);
+    EXPECT_EQ(search.activations, 1);  // raised by the modal run itself
+}
+
 TEST_F(QtBindingTest, ActivatedWhenComingBackFromAnotherOwnWindowOnly) {
     SampleForm& main = shown_form();
     SampleForm& other = app.CreateForm<SampleForm>();

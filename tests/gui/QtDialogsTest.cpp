@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -121,6 +123,26 @@ TEST_F(QtDialogsTest, ExceptionDisplayIsACriticalBoxCaptionedWithTheApplicationN
     EXPECT_EQ(seen.caption, QCoreApplication::applicationName().toStdString());
     EXPECT_EQ(seen.text, "Socket Error # 10049 Address not available.");
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
+}
+
+TEST_F(QtDialogsTest, OpenFileStartsInTheInitialFolderAndGivesTheChosenPath) {
+    const std::string dir = test::gui_output_dir();
+    const std::string file = dir + "/box-ok.png";
+    std::string shown_dir;
+    test::when_modal_opens([&](QWidget& modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(&modal);
+        ASSERT_NE(dialog, nullptr);
+        shown_dir = dialog->directory().absolutePath().toStdString();
+        dialog->selectFile(QString::fromStdString(file));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    EXPECT_EQ(dialogs.open_file(dir), file);
+    EXPECT_EQ(shown_dir, QDir(QString::fromStdString(dir)).absolutePath().toStdString());
+}
+
+TEST_F(QtDialogsTest, OpenFileCancelledGivesNothing) {
+    test::when_modal_opens([](QWidget& modal) { static_cast<QDialog&>(modal).reject(); });
+    EXPECT_FALSE(dialogs.open_file("/tmp").has_value());
 }
 
 TEST_F(QtDialogsTest, OpenBoxClosesWhenTheLoopQuits) {
