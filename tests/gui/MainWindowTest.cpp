@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QWidget>
 
 #include <memory>
@@ -129,6 +134,15 @@ TEST_F(MainWindow, ReportsReachTheWidgets) {
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(h.binding.widget_for(form.Upgrade)->isEnabled());
     EXPECT_TRUE(h.binding.widget_for(form.PasswordComBox)->isEnabled());
+    auto* combo = dynamic_cast<QComboBox*>(h.binding.widget_for(form.IPComBox));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->currentText(), "192.168.0.1  crash");
+    EXPECT_EQ(combo->count(), 2);
+    auto* memo = dynamic_cast<QPlainTextEdit*>(h.binding.widget_for(form.Memo1));
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->document()->blockCount(), 3);  // the first, empty line and two reports
+    EXPECT_EQ(memo->document()->lastBlock().text(), "Stop Counter = 1");
+    EXPECT_EQ(h.binding.widget_for(form.StatusBar1)->findChild<QLabel*>()->text(), "1 device found");
     test::save_png(*window, "main-reports");
 }
 

@@ -84,6 +84,8 @@ QtView make_combo_box(TComboBox& model, QWidget* parent, QtViewContext& ctx) {
             ctx.user_event([&] { model.key_press('\r'); });
             return true;  // Enter is the model's; the box does nothing more with it
         }
+        // Tab moves the focus; it is not a character typed into the box.
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
         const QString text = key->text();
         if (text.size() == 1 && text[0].unicode() < 0x80 && text[0].unicode() != 0) {
             const char c = static_cast<char>(text[0].unicode());
