@@ -1,15 +1,18 @@
 #include "app/RealNetwork.h"
 
-#include "platform/net/InertNetworkFactory.h"
+#include "platform/net/posix/PosixNetworkFactory.h"
+#if defined(FW_HAVE_CURL_FTP)
+#include "platform/net/curl/CurlFtpClient.h"
+#endif
 
 namespace fw {
 
-// Interim: the POSIX socket layer is not part of this build yet, so the
-// program runs on a network with nothing on it. Replace with the POSIX
-// factory once it is available.
 std::unique_ptr<NetworkFactory> make_real_network(EventLoop& loop) {
-    (void)loop;
-    return std::make_unique<InertNetworkFactory>();
+#if defined(FW_HAVE_CURL_FTP)
+    return std::make_unique<PosixNetworkFactory>(loop, [&loop] { return make_curl_ftp_client(loop); });
+#else
+    return std::make_unique<PosixNetworkFactory>(loop, nullptr);
+#endif
 }
 
 }  // namespace fw

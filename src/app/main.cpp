@@ -6,6 +6,7 @@
 
 #include "app/RealNetwork.h"
 #include "app/TUpgradeForm1.h"
+#include "discovery/TRefreshForm.h"
 #include "platform/files/FileRoutines.h"
 #include "platform/qt/QtApplicationHost.h"
 #include "platform/qt/QtBinding.h"
@@ -34,9 +35,8 @@ int main(int argc, char** argv) {
     try {
         app.Initialize();
         auto& form = app.CreateForm<fw::TUpgradeForm1>();
-        // The search dialog is created here, right after the main window:
-        //     form.set_refresh_form(&app.CreateForm<fw::TRefreshForm>(...));
-        (void)form;
+        auto& refresh = app.CreateForm<fw::TRefreshForm>(form);
+        form.set_refresh_form(&refresh);
         app.Run();
     } catch (const std::exception& e) {
         app.ShowException(e);

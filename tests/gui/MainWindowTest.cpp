@@ -17,7 +17,7 @@
 
 #include "GuiTestApp.h"
 #include "app/TUpgradeForm1.h"
-#include "platform/net/InertNetworkFactory.h"
+#include "support/NullNetwork.h"
 #include "platform/qt/QtBinding.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/runtime/Application.h"
@@ -34,7 +34,7 @@ struct WindowHarness {
 
     QtEventLoop loop;
     ScriptedDialogs dialogs;
-    InertNetworkFactory net;
+    test::NullNetwork net;
     MapEnvironment env{{{"TEMP", "/tmp"}}};
     QtBinding binding{loop};
     Application app{Services{loop, dialogs, net, env, "/nonexistent/fwupgrade"}};

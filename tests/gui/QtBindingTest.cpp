@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "GuiTestApp.h"
-#include "platform/net/InertNetworkFactory.h"
+#include "support/NullNetwork.h"
 #include "platform/qt/QtBinding.h"
 #include "platform/qt/QtEventFilter.h"
 #include "platform/qt/QtDialogs.h"
@@ -128,7 +128,7 @@ protected:
 
     QtEventLoop loop;
     ScriptedDialogs dialogs;
-    InertNetworkFactory net;
+    test::NullNetwork net;
     MapEnvironment env;
     QtBinding binding{loop};
     Application app{Services{loop, dialogs, net, env, "/nonexistent/fwupgrade"}};
