@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,7 @@ struct LabCase {
     const char* name;
     std::string loader_settings;
 };
+void PrintTo(const LabCase& c, std::ostream* os) { *os << c.name; }
 
 class TftpLab : public ::testing::TestWithParam<LabCase> {};
 
