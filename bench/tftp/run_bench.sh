@@ -86,25 +86,36 @@ check_stored() {
     rm -f "$stored"
 }
 median() { tr ' ' '\n' | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+fastest() { tr ' ' '\n' | sort -n | head -1; }
 mbps() { awk -v b="$1" -v ms="$2" 'BEGIN {printf "%.2f", b / 1e6 / (ms / 1000)}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", b / a}'; }
 
-printf '%-6s %-10s %10s %10s %10s %14s %14s\n' size runs engine tftp-hpa lockstep engine/hpa engine/lockstep
+# Medians, and the fastest runs: on a busy machine the fastest run is the
+# better estimate of what each client can do.
+printf '%-6s %-7s %10s %10s %10s %11s %16s\n' size of engine tftp-hpa lockstep engine/hpa engine/lockstep
 for mb in $SIZES; do
     bytes=$((mb * 1000000))
     file=$WORK/fw$mb.bin
     head -c "$bytes" /dev/urandom >"$file"
     engine=() hpa=() lock=()
-    for _ in $(seq "$RUNS"); do
-        # Interleaved, so a slow moment of the machine hits all three alike.
-        engine+=("$(run_engine "$file")"); check_stored "$file" "fw$mb.bin"
-        hpa+=("$(run_hpa "$file" hpa$mb.bin)"); check_stored "$file" "hpa$mb.bin"
-        lock+=("$(run_lockstep "$file" lock$mb.bin)"); check_stored "$file" "lock$mb.bin"
+    for run in $(seq "$RUNS"); do
+        # Interleaved and in turns, so a slow moment of the machine and the
+        # place in the round hit all three alike.
+        for slot in 0 1 2; do
+            case $(((run + slot) % 3)) in
+                0) engine+=("$(run_engine "$file")"); check_stored "$file" "fw$mb.bin" ;;
+                1) hpa+=("$(run_hpa "$file" hpa$mb.bin)"); check_stored "$file" "hpa$mb.bin" ;;
+                2) lock+=("$(run_lockstep "$file" lock$mb.bin)"); check_stored "$file" "lock$mb.bin" ;;
+            esac
+        done
     done
-    e=$(echo "${engine[@]}" | median)
-    h=$(echo "${hpa[@]}" | median)
-    l=$(echo "${lock[@]}" | median)
-    printf '%-6s %-10s %7s MB/s %7s MB/s %7s MB/s %14s %14s\n' "${mb}MB" "$RUNS" \
-        "$(mbps "$bytes" "$e")" "$(mbps "$bytes" "$h")" "$(mbps "$bytes" "$l")" "$(ratio "$e" "$h")" "$(ratio "$e" "$l")"
-    echo "       ms  engine: ${engine[*]}  tftp-hpa: ${hpa[*]}  lockstep: ${lock[*]}"
+    for pick in median fastest; do
+        e=$(echo "${engine[@]}" | $pick)
+        h=$(echo "${hpa[@]}" | $pick)
+        l=$(echo "${lock[@]}" | $pick)
+        printf '%-6s %-7s %5s MB/s %5s MB/s %5s MB/s %11s %16s\n' "${mb}MB" "$pick" \
+            "$(mbps "$bytes" "$e")" "$(mbps "$bytes" "$h")" "$(mbps "$bytes" "$l")" "$(ratio "$e" "$h")" \
+            "$(ratio "$e" "$l")"
+    done
+    echo "       ms of $RUNS runs  engine: ${engine[*]}  tftp-hpa: ${hpa[*]}  lockstep: ${lock[*]}"
 done

@@ -8,11 +8,13 @@
 // Prints what the user would see: "box CAPTION|TEXT" for each message box,
 // "status MS TEXT" for each status text (milliseconds since the click), the
 // System Log lines other than the per-datagram ones as "log LINE", the count
-// of "Sent " lines, "transfer_ms N" (click to the final acknowledgement) and,
+// of "Sent " lines, "transfer_ms N" (the write request to the final
+// acknowledgement, so the ping before it is not counted) and,
 // after a success, "after_box_ms N" (how long the window waited after the
 // success box before it went on to search again). --transfer-only ends after
 // the final acknowledgement. Exit code 0 after "Recover Success", 1 when the
 // run ended otherwise, 2 for a bad command line, 3 on the time-out.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -89,8 +91,11 @@ int main(int argc, char** argv) {
     const std::uint32_t start = clock.now_ms();
     auto since_start = [&] { return static_cast<std::uint32_t>(clock.now_ms() - start); };
     std::vector<std::string> statuses;
+    std::uint32_t write_request_time = 0;
     w.StatusBar1.observer = [&](fw::Control&, fw::Property) {
         const std::string& text = w.StatusBar1.simple_text();
+        // Set right before the write request goes out.
+        if (text == "Initial Upgrade Information..." && write_request_time == 0) write_request_time = clock.now_ms();
         if (statuses.empty() || statuses.back() != text) {
             statuses.push_back(text);
             std::printf("status %u %s\n", since_start(), text.c_str());
@@ -110,7 +115,8 @@ int main(int argc, char** argv) {
     w.Upgrade.click();
     const bool finished = loop.run_until([&] {
         if (!window.alive()) return true;
-        if (transfer_ms == 0 && w.tftp.tftp_job == fw::SELECT_DONE) transfer_ms = since_start();
+        if (transfer_ms == 0 && w.tftp.tftp_job == fw::SELECT_DONE)
+            transfer_ms = std::max<std::uint32_t>(1, clock.now_ms() - write_request_time);
         if (transfer_only && transfer_ms != 0) return true;
         return ended || app.terminated() || since_start() >= static_cast<std::uint32_t>(timeout_ms);
     });
