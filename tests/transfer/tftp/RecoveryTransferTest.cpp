@@ -142,8 +142,10 @@ TEST_F(HandPickedRun, EndsOnTheNextTickWithTheRebootRequestBeforeTheBox) {
     EXPECT_TRUE(h.logged(" Recover Success"));
     // Two waits that dispatch nothing: 2500 ms, the rebooting status, 6500 ms.
     EXPECT_EQ(h.clock.now_ms() - box_time, 9000u);
+    // Then a new search: the refresh reports its device count once the waits are over.
     ASSERT_GE(statuses.size(), 2u);
-    EXPECT_EQ(statuses.back(), std::make_pair(box_time + 2500, std::string("Rebooting Router...")));
+    EXPECT_EQ(statuses[statuses.size() - 2], std::make_pair(box_time + 2500, std::string("Rebooting Router...")));
+    EXPECT_EQ(statuses.back(), std::make_pair(box_time + 9000, std::string("0 device found")));
 
     // The reboot request: file "R!", mode octet, 11 bytes, to port 69.
     const auto sent = h.sent_to();
