@@ -149,6 +149,7 @@ public:
 private:
     void build_components();
     void wire_events();
+    void upgrade_over_ftp(int index, const std::string& address);
 
     TRefreshForm* refresh_form_ = nullptr;
 };

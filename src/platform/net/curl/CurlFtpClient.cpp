@@ -196,9 +196,9 @@ struct CurlFtpClient::Impl {
             Report report = std::move(reports.front());
             reports.pop_front();
             if (report.kind == Report::Kind::Status) {
-                if (owner.on_status) owner.on_status(report.text);
-            } else if (owner.on_packet_sent) {
-                owner.on_packet_sent();
+                if (auto handler = owner.on_status) handler(report.text);
+            } else if (auto handler = owner.on_packet_sent) {
+                handler();
             }
             if (token.expired()) return;
         }
@@ -323,7 +323,7 @@ struct CurlFtpClient::Impl {
         login_password = owner.password;
         const std::weak_ptr<int> token = alive();
         if (!plain_host(host)) {
-            if (owner.on_invalid_host) owner.on_invalid_host();
+            if (auto handler = owner.on_invalid_host) handler();
             throw EFtpFailure("FTP login failed: \"" + without_password(host) + "\" is not a host address");
         }
         ensure_handles();
@@ -337,7 +337,7 @@ struct CurlFtpClient::Impl {
             throw EFtpFailure("FTP login to " + host + " port " + std::to_string(port) + " abandoned");
         if (result == CURLE_OK && connection_kept) {
             open = true;
-            if (owner.on_connect) owner.on_connect();
+            if (auto handler = owner.on_connect) handler();
             return;
         }
         if (result == CURLE_OK) result = CURLE_GOT_NOTHING;  // logged in, but the server closed at once
@@ -345,12 +345,13 @@ struct CurlFtpClient::Impl {
         const CURLcode code = result;
         const long number = os_errno;
         drop_connection();
-        if (number != 0 && owner.on_error) owner.on_error(static_cast<int>(number), system_error_text(number));
+        if (auto handler = owner.on_error; number != 0 && handler)
+            handler(static_cast<int>(number), system_error_text(number));
         if (token.expired()) throw EFtpFailure(text);
         if (code == CURLE_COULDNT_RESOLVE_HOST) {
-            if (owner.on_invalid_host) owner.on_invalid_host();
+            if (auto handler = owner.on_invalid_host) handler();
         } else if (code == CURLE_COULDNT_CONNECT || !negative_reply(text)) {
-            if (owner.on_connection_failed) owner.on_connection_failed();
+            if (auto handler = owner.on_connection_failed) handler();
         }
         throw EFtpFailure(text);
     }
@@ -358,7 +359,7 @@ struct CurlFtpClient::Impl {
     void upload(const std::string& local_path, const std::string& remote_name) {
         const std::weak_ptr<int> token = alive();
         auto fail_before_start = [&](const std::string& text) {
-            if (owner.on_failure) owner.on_failure(FtpCommand::Upload);
+            if (auto handler = owner.on_failure) handler(FtpCommand::Upload);
             throw EFtpFailure(text);
         };
         if (!open) fail_before_start("FTP upload of " + remote_name + " failed: not connected");
@@ -381,7 +382,7 @@ struct CurlFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_READDATA, this);
         curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(total));
 
-        if (owner.on_transaction_start) owner.on_transaction_start();
+        if (auto handler = owner.on_transaction_start) handler();
         if (token.expired()) throw EFtpFailure(kGoneText);
         const Outcome outcome = run();
         if (outcome == Outcome::Gone) throw EFtpFailure(kGoneText);
@@ -397,25 +398,26 @@ struct CurlFtpClient::Impl {
             code == CURLE_PARTIAL_FILE && last_command == "STOR" && last_reply.rfind("429", 0) == 0;
         if (!kept) drop_connection();
 
-        if (owner.on_transaction_stop) owner.on_transaction_stop();
+        if (auto handler = owner.on_transaction_stop) handler();
         if (token.expired()) throw EFtpFailure(kGoneText);
         if (code == CURLE_OK) {
-            if (owner.on_success) owner.on_success();
+            if (auto handler = owner.on_success) handler();
             return;
         }
         // The device received the image and refused it: its reply went to
         // on_status like every other, and the upload itself is over.
         if (rejected_after_data) return;
-        if (number != 0 && owner.on_error) owner.on_error(static_cast<int>(number), system_error_text(number));
+        if (auto handler = owner.on_error; number != 0 && handler)
+            handler(static_cast<int>(number), system_error_text(number));
         if (token.expired()) throw EFtpFailure(text);
-        if (owner.on_failure) owner.on_failure(FtpCommand::Upload);
+        if (auto handler = owner.on_failure) handler(FtpCommand::Upload);
         throw EFtpFailure(text);
     }
 
     void disconnect() {
         if (!open) return;
         drop_connection();
-        if (owner.on_disconnect) owner.on_disconnect();
+        if (auto handler = owner.on_disconnect) handler();
     }
 };
 
