@@ -6,8 +6,6 @@ namespace fw {
 void TUpgradeForm1::FormClose(CloseAction&) {}
 void TUpgradeForm1::ExitClick() { Close(); }
 void TUpgradeForm1::ExitKeyDown(std::uint16_t&, ShiftState) {}
-void TUpgradeForm1::StopTimer1Timer() {}
 void TUpgradeForm1::WndProc(WindowMessage& message) { TForm::WndProc(message); }
-void TUpgradeForm1::remove_temp_files() {}
 
 }  // namespace fw

@@ -304,7 +304,8 @@ TEST_F(CurlFtpClientTest, AbandonedWaitEndsTheUploadAndTheConnection) {
         EXPECT_FALSE(begins_with_code(e.what())) << e.what();
     }
     EXPECT_FALSE(client->connected());
-    EXPECT_TRUE(peer->received().empty());
+    // Closing the data connection is all the server sees: at most a part arrived.
+    for (const auto& got : peer->received()) EXPECT_LT(got.size, 8 << 20);
 }
 
 TEST_F(CurlFtpClientTest, ClientDestroyedByAHandlerDuringTheUploadUnwindsSafely) {
