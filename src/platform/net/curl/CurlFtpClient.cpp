@@ -27,6 +27,9 @@ struct Report {
     std::string text;
 };
 
+// Bytes read from the file and handed to curl at a time: one packet-sent report each.
+constexpr long kUploadBlockBytes = 256 * 1024;
+
 constexpr const char* kGoneText = "FTP exchange abandoned: the connection's owner has gone";
 
 bool negative_reply(const std::string& line) {
@@ -47,7 +50,9 @@ std::string system_error_text(long number) { return std::strerror(static_cast<in
 }  // namespace
 
 struct CurlFtpClient::Impl {
-    Impl(CurlFtpClient& o, EventLoop& l) : owner(o), loop(l) {}
+    // The handles are made at once: curl's one-time set-up then happens with
+    // the window, not in the middle of the first login.
+    Impl(CurlFtpClient& o, EventLoop& l) : owner(o), loop(l) { ensure_handles(); }
     ~Impl() { drop_connection(); if (easy) curl_easy_cleanup(easy); }
 
     CurlFtpClient& owner;
@@ -381,6 +386,7 @@ struct CurlFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Impl::read_callback);
         curl_easy_setopt(easy, CURLOPT_READDATA, this);
         curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(total));
+        curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBlockBytes);
 
         if (auto handler = owner.on_transaction_start) handler();
         if (token.expired()) throw EFtpFailure(kGoneText);
