@@ -22,7 +22,13 @@ class EventLoop;
 // Failure texts: the server's reply line when a negative reply (4xx or 5xx)
 // ended the exchange, e.g. "530 Login incorrect."; otherwise a plain sentence
 // that never begins with a reply code, e.g. "FTP login to 10.0.0.1 port 21
-// failed: Could not connect (Connection refused)".
+// failed: Couldn't connect to server (Connection refused)" or "FTP upload to
+// 10.0.0.1 port 21 failed: Failed sending data to the peer (Broken pipe)".
+//
+// Of the settings, host, port, user_id and password are used; data
+// connections are always active, whatever passive says; report_level and
+// vendor (the listing format) change nothing, as every server reply is
+// reported and nothing is listed; timeout_ms gives way to the time-outs below.
 //
 // The password goes to curl only as a login option. Commands sent are never
 // reported; reply lines and failure texts have any copy of the password
@@ -34,7 +40,9 @@ public:
     static constexpr long kConnectTimeoutMs = 5000;
     // Time the server may take to answer a command, and to give its final
     // reply after the data (a device checks the image it received first).
-    // The component's TimeOut of 1000 ms is too short for that check.
+    // The component's TimeOut of 1000 ms is too short for that check. libcurl
+    // reads that final reply in a wait of its own, so a device that keeps
+    // silent after the data holds the loop for up to this long.
     static constexpr long kResponseTimeoutMs = 10000;
 
     explicit CurlFtpClient(EventLoop& loop);
