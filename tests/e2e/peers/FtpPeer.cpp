@@ -72,7 +72,7 @@ FtpPeer::FtpPeer(FtpPeerOptions options) : options_(std::move(options)) {
     if (!options_.netns.empty()) args = {"ip", "netns", "exec", options_.netns};
     args.insert(args.end(), {kPython, script_for(options_.behaviour), "--host", options_.host, "--port",
                              std::to_string(options_.port), "--home", home_, "--password-file", password_file,
-                             "--record", record_});
+                             "--record", record_, "--commands", folder_ + "/commands.txt"});
     if (options_.behaviour != FtpPeerBehaviour::Stock) {
         args.insert(args.end(), {"--behaviour", behaviour_name(options_.behaviour), "--drop-after",
                                  std::to_string(options_.drop_after)});
@@ -159,6 +159,14 @@ std::vector<FtpReceived> FtpPeer::wait_received(std::size_t n) const {
         got = received();
     }
     return got;
+}
+
+std::vector<std::string> FtpPeer::commands() const {
+    std::vector<std::string> out;
+    std::ifstream in(folder_ + "/commands.txt");
+    std::string line;
+    while (std::getline(in, line)) out.push_back(line);
+    return out;
 }
 
 std::string FtpPeer::server_log() const { return read_all(folder_ + "/server.log"); }

@@ -48,6 +48,8 @@ public:
     // Waits up to a few seconds until at least n files have been recorded (the
     // record is written just after the final reply) and returns them.
     std::vector<FtpReceived> wait_received(std::size_t n) const;
+    // The commands received so far, in order; the argument of PASS is stars.
+    std::vector<std::string> commands() const;
     // The server's own log (its standard error).
     std::string server_log() const;
 

@@ -11,7 +11,8 @@ received file with what it uploaded.
 When the server listens it prints "READY <port>" on standard output. Each file
 received in full is recorded as one line in the --record file: its size, the
 STOR argument exactly as sent and the path it was written to, separated by tabs.
-Passwords are never logged.
+With --commands every command received is written there, one a line, the
+argument of PASS replaced by stars. Passwords are never logged.
 """
 
 import argparse
@@ -28,11 +29,15 @@ class RouterFtpHandler(FTPHandler):
     """Stores files under the name sent and records what arrived."""
 
     record_path = None
+    commands_path = None
     banner = "Router FTP server ready."
 
     def pre_process_command(self, line, cmd, arg):
         if cmd in ("STOR", "APPE"):
             self._stor_argument = arg
+        if self.commands_path:
+            with open(self.commands_path, "a", encoding="utf-8") as out:
+                out.write(("PASS ******" if cmd == "PASS" else line) + "\n")
         super().pre_process_command(line, cmd, arg)
 
     def ftp_STOR(self, file, mode="w"):
@@ -60,6 +65,7 @@ def parse_arguments(argv, description):
     parser.add_argument("--password-file", required=True,
                         help="file whose first line is the password of root (kept off the command line)")
     parser.add_argument("--record", help="file that gets one line per file received")
+    parser.add_argument("--commands", help="file that gets one line per command received")
     return parser
 
 
@@ -74,6 +80,7 @@ def serve(args, handler_class):
     authorizer.add_user("root", read_password(args.password_file), args.home, perm="elradfmwMT")
     handler_class.authorizer = authorizer
     handler_class.record_path = args.record
+    handler_class.commands_path = args.commands
     # Active data connections only, as the tool uses them; no passive port range needed.
     server = FTPServer((args.host, args.port), handler_class)
     port = server.socket.getsockname()[1]

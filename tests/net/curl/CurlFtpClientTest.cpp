@@ -103,6 +103,10 @@ TEST_F(CurlFtpClientTest, ConnectLogsInAndKeepsTheConnection) {
     client->Disconnect();
     EXPECT_FALSE(client->connected());
     EXPECT_EQ(last_event(), "disconnect");
+    const auto commands = peer->commands();
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(commands.front(), "USER root");
+    EXPECT_EQ(commands.back(), "QUIT");
     client->Disconnect();  // nothing open: nothing happens
     EXPECT_EQ(std::count(events.begin(), events.end(), "disconnect"), 1);
 }
@@ -123,6 +127,13 @@ TEST_P(RemoteNameTest, StorCarriesTheNameExactly) {
     const auto got = peer->wait_received(1);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].stor, GetParam().remote);
+    const auto commands = peer->commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "STOR " + std::string(GetParam().remote)), commands.end());
+    // Active data connections: PORT, never PASV or EPRT.
+    EXPECT_TRUE(std::any_of(commands.begin(), commands.end(), [](const std::string& c) { return c.rfind("PORT ", 0) == 0; }));
+    EXPECT_FALSE(std::any_of(commands.begin(), commands.end(), [](const std::string& c) {
+        return c.rfind("PASV", 0) == 0 || c.rfind("EPSV", 0) == 0 || c.rfind("EPRT", 0) == 0 || c.rfind("CWD", 0) == 0;
+    }));
     EXPECT_EQ(test::read_file(got[0].path), bytes);
     EXPECT_EQ(client->bytes_sent(), std::int64_t(bytes.size()));
     EXPECT_EQ(client->bytes_total(), std::int64_t(bytes.size()));
