@@ -15,21 +15,21 @@
 namespace fw {
 namespace {
 
-// The whole of a notice entry's file, with one spare byte at the end that
-// nobody may rely on. A read that fails or comes up short raises, so that no
-// byte that was not read is ever shown.
-std::vector<std::uint8_t> read_notice(File& file) {
-    const std::int64_t size = file.seek(0, SeekOrigin::End);
+// The whole of a notice entry's file in a buffer one byte longer than the
+// file; that last byte is zero and nobody may rely on it. A read that fails or
+// comes up short raises, so that no byte that was not read is ever shown.
+std::vector<std::uint8_t> read_notice(File& file, std::int64_t& size) {
+    size = file.seek(0, SeekOrigin::End);
     if (size < 0 || file.seek(0, SeekOrigin::Begin) != 0) throw EFileError("cannot seek in the notice file");
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size) + 1, 0);
     if (file.read(bytes.data(), size) != size) throw EFileError("cannot read the notice file");
-    bytes.resize(static_cast<std::size_t>(size));
     return bytes;
 }
 
 }  // namespace
 
 int TUpgradeForm1::select_next_entry(int start, int device) {
+    const TForm::Guard self = guard();
     const int count = std::clamp<int>(file_list.count, 0, ImbedFileList::kCapacity);
     for (int i = std::max(start, 0); i < count; ++i) {
         const std::uint16_t attribute = file_list.attribute[i];
@@ -39,15 +39,15 @@ int TUpgradeForm1::select_next_entry(int start, int device) {
             File notice = File::open_read(file_list.name[i] + ".tmp");
             if (!notice.is_open()) return -1;
             try {
-                std::vector<std::uint8_t> bytes = read_notice(notice);
+                std::int64_t size = 0;
+                const std::vector<std::uint8_t> bytes = read_notice(notice, size);
                 notice.close();
-                // The buffer keeps one readable byte even for an empty notice.
-                bytes.reserve(bytes.size() + 1);
-                process_message_file(bytes.data(), attribute, static_cast<std::int64_t>(bytes.size()), TFTP_MODE,
-                                     device, i);
+                process_message_file(bytes.data(), attribute, size, TFTP_MODE, device, i);
             } catch (const std::exception&) {
                 message_box("Show and Msg File read error", "File Error", MB_OKCANCEL);
             }
+            // A notice window or box runs a nested loop, in which the window may have gone.
+            if (!self.alive()) return -1;
             continue;
         }
 

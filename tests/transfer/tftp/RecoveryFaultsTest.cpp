@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,7 @@ struct RepeatCase {
     const char* name;
     int files;  // 0: a file picked by hand; otherwise package entries
 };
+void PrintTo(const RepeatCase& c, std::ostream* os) { *os << c.name; }
 
 class RepeatedFinalAcknowledgement : public ::testing::TestWithParam<RepeatCase> {};
 
@@ -142,6 +144,7 @@ struct SizeCase {
     std::int64_t size;
     bool sent;
 };
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
 
 class LargestFile : public ::testing::TestWithParam<SizeCase> {};
 
@@ -219,6 +222,7 @@ struct NameCase {
     std::size_t remote_length;
     const char* refusal;      // log line prefix, or nullptr when the file is sent
 };
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.name; }
 
 class LongNames : public ::testing::TestWithParam<NameCase> {};
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +29,7 @@ struct BlockCase {
     int tail;
     std::vector<std::size_t> datagrams;  // lengths of the DATA datagrams, in order
 };
+void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.name; }
 
 class BlockArithmetic : public ::testing::TestWithParam<BlockCase> {};
 
@@ -263,6 +265,7 @@ struct ErrorCase {
     int error_at;
     bool service_view;
 };
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.name; }
 
 class DeviceError : public ::testing::TestWithParam<ErrorCase> {};
 

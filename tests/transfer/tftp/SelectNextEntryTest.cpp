@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ struct WalkCase {
     std::vector<int> results;       // each call's result; the next call starts one slot further
     std::vector<std::string> log;   // every line logged; "D/" stands for the temporary folder
 };
+void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.name; }
 
 class SelectNextEntry : public ::testing::TestWithParam<WalkCase> {};
 

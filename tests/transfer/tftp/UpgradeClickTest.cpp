@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct StateCase {
     std::vector<std::string> boxes;
     bool upgrade_enabled_after;
 };
+void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
 
 class UpgradeByState : public ::testing::TestWithParam<StateCase> {};
 
@@ -123,6 +125,7 @@ struct ScaleCase {
     std::int32_t file_size;
     int maximum;
 };
+void PrintTo(const ScaleCase& c, std::ostream* os) { *os << c.name; }
 
 class RecoveryStart : public ::testing::TestWithParam<ScaleCase> {};
 
