@@ -29,6 +29,7 @@ const char* behaviour_name(FtpPeerBehaviour behaviour) {
         case FtpPeerBehaviour::RejectAfterData: return "reject-after-data";
         case FtpPeerBehaviour::RefuseStor: return "refuse-stor";
         case FtpPeerBehaviour::RefuseLogin: return "refuse-login";
+        case FtpPeerBehaviour::EchoPassword: return "echo-password";
         case FtpPeerBehaviour::DropUpload: return "drop-upload";
         case FtpPeerBehaviour::Stock: break;
     }

@@ -8,7 +8,7 @@
 namespace fw::test {
 
 // How a peer behaves: the stock server, or one scripted reply changed.
-enum class FtpPeerBehaviour { Stock, RejectAfterData, RefuseStor, RefuseLogin, DropUpload };
+enum class FtpPeerBehaviour { Stock, RejectAfterData, RefuseStor, RefuseLogin, EchoPassword, DropUpload };
 
 struct FtpPeerOptions {
     FtpPeerBehaviour behaviour = FtpPeerBehaviour::Stock;

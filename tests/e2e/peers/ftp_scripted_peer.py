@@ -8,6 +8,8 @@ The same server as ftp_server.py with one behaviour changed:
                      rejecting the image it received); the file is still kept
   refuse-stor        every STOR is answered "550 Permission denied."
   refuse-login       every password is answered "530 Login incorrect."
+  echo-password      every password is refused with a reply that quotes it,
+                     "530 Password <password> refused." (a careless server)
   drop-upload        after --drop-after bytes of an upload the control and the
                      data connection are closed without a reply
 """
@@ -49,6 +51,10 @@ def handler_for(behaviour, drop_after):
                 self.respond("530 Login incorrect.")
                 self.username = ""
                 return
+            if behaviour == "echo-password":
+                self.respond("530 Password %s refused." % line)
+                self.username = ""
+                return
             super().ftp_PASS(line)
 
         def ftp_STOR(self, file, mode="w"):
@@ -66,7 +72,8 @@ def handler_for(behaviour, drop_after):
 def main(argv=None):
     parser = ftp_server.parse_arguments(argv, "FTP peer with scripted replies")
     parser.add_argument("--behaviour", required=True,
-                        choices=["reject-after-data", "refuse-stor", "refuse-login", "drop-upload"])
+                        choices=["reject-after-data", "refuse-stor", "refuse-login", "echo-password",
+                                 "drop-upload"])
     parser.add_argument("--drop-after", type=int, default=65536,
                         help="bytes of an upload received before drop-upload closes the connections")
     args = parser.parse_args(argv)

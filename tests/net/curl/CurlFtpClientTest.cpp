@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -347,6 +348,19 @@ TEST_F(CurlFtpClientTest, PasswordIsNeverReportedOrWrittenToStandardError) {
         EXPECT_EQ(e.find(kPassword), std::string::npos) << e;
         EXPECT_EQ(e.find("PASS"), std::string::npos) << e;
     }
+}
+
+TEST_F(CurlFtpClientTest, ServerQuotingThePasswordHasItBlankedOut) {
+    start(FtpPeerBehaviour::EchoPassword);
+    std::string message;
+    try {
+        client->Connect();
+    } catch (const EFtpFailure& e) {
+        message = e.what();
+    }
+    EXPECT_EQ(message, "530 Password " + std::string(std::strlen(kPassword), '*') + " refused.");
+    for (const auto& s : statuses) EXPECT_EQ(s.find(kPassword), std::string::npos) << s;
+    EXPECT_FALSE(statuses.empty());
 }
 
 }  // namespace
