@@ -61,13 +61,18 @@ struct FtpLab : ::testing::Test {
     }
 
     // Runs the upgrade in the PC namespace with the typed password.
-    lab::CommandResult upgrade(const std::string& typed, const std::vector<std::string>& entries) {
+    lab::CommandResult upgrade(const std::string& typed, const std::vector<std::string>& entries,
+                               bool exit_during_upload = false) {
         ::setenv("FW_LAB_PASSWORD", typed.c_str(), 1);
         std::vector<std::string> argv{FW_FTP_LAB_HELPER, "--address", kRouter, "--module", "WX2000", "--temp",
                                       temp.path()};
         for (const auto& e : entries) {
             argv.push_back("--entry");
             argv.push_back(e);
+        }
+        if (exit_during_upload) {
+            argv.push_back("--exit-during-upload");
+            argv.push_back("yes");
         }
         auto result = net->exec("pc", argv);
         ::unsetenv("FW_LAB_PASSWORD");
@@ -100,6 +105,22 @@ TEST_F(FtpLab, PackageEntriesArriveByteForByte) {
     EXPECT_EQ(test::read_file(got[0].path), general);
     EXPECT_EQ(test::read_file(got[1].path), module);
     EXPECT_EQ(run.output.find(kPassword), std::string::npos);
+}
+
+TEST_F(FtpLab, ExitDuringAnUploadShowsItsBoxAndTheUploadStillCompletes) {
+    start_server();
+    const auto image = random_bytes(8 * 1024 * 1024, 4);
+    temp.write("ROOTFS.bin.tmp", image);
+    const auto run = upgrade(kPassword, {"ROOTFS.bin:0x0801"}, true);
+    ASSERT_EQ(run.exit_code, 0) << run.output;
+    ASSERT_EQ(lines_starting(run.output, "EXIT pressed").size(), 1u) << run.output;
+    EXPECT_EQ(lines_starting(run.output, "BOX "),
+              (std::vector<std::string>{"Upgrade Not Complete|Don't Exit Upgrade Program When Upgrade Not Complete",
+                                        "Upgrade Success|Upgrade Complete"}))
+        << run.output;
+    const auto got = peer->wait_received(1);
+    ASSERT_EQ(got.size(), 1u) << run.output << peer->server_log();
+    EXPECT_EQ(test::read_file(got[0].path), image);
 }
 
 TEST_F(FtpLab, WrongPasswordIsRefusedAndNeverWritten) {

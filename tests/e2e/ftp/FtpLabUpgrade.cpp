@@ -4,7 +4,10 @@
 // PC namespace of a lab network.
 //
 //   ftp_lab_upgrade --address A --module M --temp DIR [--entry NAME:ATTRIBUTE]... [--picked PATH]
+//                   [--exit-during-upload yes]
 //
+// With --exit-during-upload the Exit button is pressed once the first data
+// of an upload has gone out, as a user would while the transfer runs.
 // The password comes from the environment variable FW_LAB_PASSWORD, so it
 // appears on no command line. Entries are files DIR/NAME.tmp, as the package
 // extraction leaves them. Output lines: "BOX caption|text", "LOG line",
@@ -27,6 +30,7 @@
 int main(int argc, char** argv) {
     using namespace fw;
     std::string address, module, temp, picked;
+    bool exit_during_upload = false;
     std::vector<std::pair<std::string, std::uint16_t>> entries;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
@@ -35,6 +39,7 @@ int main(int argc, char** argv) {
         else if (option == "--module") module = value;
         else if (option == "--temp") temp = value;
         else if (option == "--picked") picked = value;
+        else if (option == "--exit-during-upload") exit_during_upload = value == "yes";
         else if (option == "--entry") {
             const auto colon = value.rfind(':');
             if (colon == std::string::npos) return 2;
@@ -78,6 +83,20 @@ int main(int argc, char** argv) {
     w.IPComBox.set_text(address);
     w.PasswordComBox.set_text(password);
     w.Upgrade.set_enabled(true);
+
+    // Presses Exit once, right after the first block of an upload has gone out.
+    bool exit_pressed = false;
+    auto packet_sent = w.NMFTP1->on_packet_sent;
+    w.NMFTP1->on_packet_sent = [&, packet_sent] {
+        packet_sent();
+        if (!exit_during_upload || exit_pressed) return;
+        exit_pressed = true;
+        loop.post([&] {
+            if (!window.alive()) return;
+            std::cout << "EXIT pressed at " << w.NMFTP1->bytes_sent() << " of " << w.NMFTP1->bytes_total() << "\n";
+            w.Exit.click();
+        });
+    };
 
     w.Upgrade.click();
 
