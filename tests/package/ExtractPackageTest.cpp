@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <ostream>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -189,6 +191,7 @@ struct HostileCase {
     const char* name;
     std::function<void(HandPackage&)> damage;
 };
+void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
 
 HandPackage sound_package() {
     return HandPackage({}, {{"a.bin", 0x0801, std::vector<std::uint8_t>(20, 1)},
@@ -251,6 +254,7 @@ struct UnusableCase {
     // Returns false when this machine cannot make the case.
     std::function<bool(const std::string& path, const std::string& outside)> make;
 };
+void PrintTo(const UnusableCase& c, std::ostream* os) { *os << c.name; }
 
 class UnusableTemporaryFile : public Extraction, public ::testing::WithParamInterface<UnusableCase> {};
 
