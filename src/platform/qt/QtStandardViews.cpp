@@ -20,8 +20,10 @@
 #include "platform/qt/QtEventFilter.h"
 #include "platform/qt/QtKeys.h"
 #include "platform/qt/QtLook.h"
+#include "platform/qt/QtRichEditView.h"
 #include "platform/qt/QtViewRegistry.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/TRichEdit.h"
 
 namespace fw {
 
@@ -283,6 +285,7 @@ void register_standard_views(QtViewRegistry& registry) {
     registry.add<TMemo>(make_memo);
     registry.add<TStatusBar>(make_status_bar);
     registry.add<TProgressBar>(make_progress_bar);
+    registry.add<TRichEdit>(make_rich_edit_view);
 }
 
 }  // namespace fw

@@ -5,7 +5,7 @@ namespace fw {
 class QtViewRegistry;
 
 // Registers the views of the standard controls: group box, label, combo box,
-// edit, mask edit, button, memo, status bar and progress bar.
+// edit, mask edit, button, memo, status bar, progress bar and rich edit.
 void register_standard_views(QtViewRegistry& registry);
 
 }  // namespace fw
