@@ -18,7 +18,7 @@
 #include "GuiTestApp.h"
 #include "package/NoticeRecord.h"
 #include "package/THintForm.h"
-#include "platform/net/InertNetworkFactory.h"
+#include "support/NullNetwork.h"
 #include "platform/qt/QtBinding.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/runtime/Application.h"
@@ -36,7 +36,7 @@ struct NoticeHarness {
 
     QtEventLoop loop;
     ScriptedDialogs dialogs;
-    InertNetworkFactory net;
+    test::NullNetwork net;
     MapEnvironment env{{{"TEMP", "/tmp"}}};
     QtBinding binding{loop};
     Application app{Services{loop, dialogs, net, env, "/nonexistent/fwupgrade"}};
