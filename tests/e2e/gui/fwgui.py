@@ -232,27 +232,34 @@ class _XEvent(ctypes.Union):
 
 
 class Screen:
-    """An Xvfb server started with `launch` (a command prefix such as
-    ip netns exec NS), its display, and the person in front of it."""
+    """An X display and the person in front of it. `Screen.start` runs a
+    private Xvfb (behind `launch`, a command prefix such as ip netns exec NS);
+    `Screen(display)` uses one that runs already."""
 
-    def __init__(self, launch=(), size="1024x768x24"):
+    def __init__(self, display, process=None):
+        self.display, self.process = display, process
+        self.env = dict(os.environ, DISPLAY=display)
+        if process:
+            self.env.pop("XAUTHORITY", None)
+
+    @classmethod
+    def start(cls, launch=(), size="1024x768x24"):
         read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
+        process = subprocess.Popen(
             list(launch) + ["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp",
                             "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as f:
             number = f.readline().strip()
+        screen = cls(":" + number, process)
         if not number.isdigit():
-            self.stop()
+            screen.stop()
             raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number
-        self.env = dict(os.environ, DISPLAY=self.display)
-        self.env.pop("XAUTHORITY", None)
+        return screen
 
     def stop(self):
-        if self.process.poll() is None:
+        if self.process and self.process.poll() is None:
             self.process.terminate()
             try:
                 self.process.wait(5)
@@ -355,25 +362,48 @@ class Shots:
 
 # ---------------------------------------------------------------------------
 # The tool's main window. Its controls are not X windows of their own, so a
-# click goes to a point of the client area; the points follow the window's
-# layouts (a 345-pixel column of group boxes: search, password, file, tool
-# buttons, progress, log).
+# click goes to a point of the client area. The window is a column of group
+# boxes (search 57 pixels high, password 41, file 57, tool buttons 41,
+# progress, status line; the log 137 below the progress bar in the service
+# view); the layout shows or hides the password, file and log groups, and the
+# client height tells which of them are shown.
 
 MAIN_CAPTION = "Firmware Upgrade  V1.0.0"
 SEARCH_CAPTION = "Searching for installed device(s)..."
 
 
 class MainWindow:
-    # Centres of controls, by layout: the password group follows the search
-    # group (57 pixels high) when shown, and the tool group follows it.
-    PASSWORD_BOX = (124, 57 + 13 + 10)
-    UPGRADE_RUNNING = (88 + 37, 57 + 41 + 11 + 12)   # password group shown, no file group
-    UPGRADE_RECOVERY = (88 + 37, 57 + 11 + 12)       # neither shown
-    EXIT_RUNNING = (184 + 37, 57 + 41 + 11 + 12)
-    EXIT_RECOVERY = (184 + 37, 57 + 11 + 12)
+    SEARCH, PASSWORD, FILE, LOG = 57, 41, 57, 137
+    # Client height with only the search, tool and progress groups shown.
+    BASE_HEIGHT = 151
 
     def __init__(self, screen, window):
         self.screen, self.window = screen, window
+
+    def groups(self):
+        """(password shown, file shown, log shown) for the present layout."""
+        height = self.screen.geometry(self.window)[3]
+        for p in (0, 1):
+            for f in (0, 1):
+                for log in (0, 1):
+                    if self.BASE_HEIGHT + p * self.PASSWORD + f * self.FILE + log * self.LOG == height:
+                        return bool(p), bool(f), bool(log)
+        raise RuntimeError("no known layout has a client height of %d pixels" % height)
+
+    def _tool_top(self):
+        password, file_group, _log = self.groups()
+        return self.SEARCH + password * self.PASSWORD + file_group * self.FILE
+
+    def password_box(self):
+        if not self.groups()[0]:
+            raise RuntimeError("the password box is hidden")
+        return 124, self.SEARCH + 23
+
+    def upgrade_button(self):
+        return 125, self._tool_top() + 23
+
+    def exit_button(self):
+        return 221, self._tool_top() + 23
 
     def click(self, point):
         self.screen.click(self.window, *point)

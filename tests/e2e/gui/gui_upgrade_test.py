@@ -63,7 +63,7 @@ class Run:
         self.output = os.path.join(args.output, args.scenario)
         self.temp = os.path.join(work, "temp")
         os.mkdir(self.temp, 0o700)
-        self.screen = fwgui.Screen(launch=lab.command("pc", []))
+        self.screen = fwgui.Screen.start(launch=lab.command("pc", []))
         self.shots = fwgui.Shots(self.screen, self.output)
         self.app_log_path = os.path.join(self.output, "program.log")
         self.app_log = open(self.app_log_path, "w")
@@ -120,10 +120,10 @@ def ftp_upgrade(run, entries):
     try:
         window = run.start_and_search()
         # The running router is the first item and is selected by the search.
-        window.click(window.PASSWORD_BOX)
+        window.click(window.password_box())
         run.screen.type(window.window, PASSWORD)
         run.shot("password-typed")
-        window.click(window.UPGRADE_RUNNING)
+        window.click(window.upgrade_button())
         run.screen.wait_window(FTP_NOTICE, 15)
         run.shot("ftp-notice")
         run.answer("Upgrade Success", "upgrade-success")
@@ -157,7 +157,7 @@ def recovery(run, entries):
     # the device list selects the next item.
     run.screen.key(window.window, "Down")
     run.shot("crash-selected")
-    window.click(window.UPGRADE_RECOVERY)
+    window.click(window.upgrade_button())
     run.screen.wait_window(TFTP_NOTICE, 15)
     run.shot("tftp-notice")
     run.answer("Recover Success", "recover-success", timeout=40)
@@ -178,7 +178,7 @@ def recovery(run, entries):
     check('"R!"' in log, "the loader got no reboot request:\n" + log)
 
     # Nothing runs any more: Exit closes the window and the program ends.
-    window.click(window.EXIT_RUNNING)
+    window.click(window.exit_button())
     code = run.wait_exit()
     check(code == 0, "the program ended with %s after Exit" % code)
     check(run.temp_files() == [], "temporary files left: %s" % run.temp_files())
