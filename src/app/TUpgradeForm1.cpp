@@ -36,13 +36,14 @@ void TUpgradeForm1::build_components() {
     set_client_size(349, 382);
 
     SearchGroup.set_bounds(0, 0, 345, 57);
-    Label1.set_bounds(8, 12, 260, 13);
+    // Labels are as wide as their group allows, so that no platform font clips them.
+    Label1.set_bounds(8, 12, 329, 13);
     IPComBox.set_bounds(8, 28, 249, 21);
     IPComBox.set_sorted(true);
     IPReFresh.set_bounds(264, 26, 73, 25);
 
     PasswordGroup.set_bounds(0, 56, 345, 41);
-    Label2.set_bounds(8, 17, 46, 13);
+    Label2.set_bounds(8, 17, 54, 13);
     PasswordComBox.set_bounds(64, 13, 121, 21);
     PasswordComBox.set_max_length(9);
     PasswordComBox.set_password_char('*');
@@ -50,7 +51,7 @@ void TUpgradeForm1::build_components() {
     PasswordComBox.set_color(clMenu);
 
     UpgreadFileGroup.set_bounds(0, 96, 345, 57);
-    Label3.set_bounds(8, 12, 200, 13);
+    Label3.set_bounds(8, 12, 249, 13);
     UpdateFileName.set_bounds(8, 28, 249, 21);
     Browse.set_bounds(264, 26, 73, 25);
 
