@@ -1,5 +1,4 @@
 #include "app/TUpgradeForm1.h"
-#include "platform/files/FileRoutines.h"
 #include "platform/runtime/Application.h"
 
 namespace fw {
@@ -11,12 +10,6 @@ bool transfer_running(const TUpgradeForm1& w) { return w.NMFTP1->connected() || 
 }  // namespace
 
 void TUpgradeForm1::FormClose(CloseAction&) { remove_temp_files(); }
-
-void TUpgradeForm1::remove_temp_files() {
-    if (!embedded) return;
-    // A file that cannot be deleted is passed over; the others are still tried.
-    for (int i = 0; i < file_list.count && i < ImbedFileList::kCapacity; ++i) delete_file(file_list.name[i] + ".tmp");
-}
 
 void TUpgradeForm1::ExitClick() {
     if (!transfer_running(*this)) {

@@ -149,6 +149,9 @@ public:
 private:
     void build_components();
     void wire_events();
+    // The two branches of the Upgrade command, for the device at this index of routers.
+    void upgrade_over_tftp(int index, const std::string& address);
+    void upgrade_over_ftp(int index, const std::string& address);
 
     TRefreshForm* refresh_form_ = nullptr;
     // A refresh is under way (its search dialog runs a nested loop).

@@ -5,6 +5,5 @@ namespace fw {
 
 int TUpgradeForm1::extract_package(File&) { return -1; }
 void TUpgradeForm1::process_message_file(const std::uint8_t*, std::uint16_t, std::int64_t, int, int, int) {}
-int TUpgradeForm1::select_next_entry(int, int) { return SELECT_NONE; }
 
 }  // namespace fw

@@ -17,6 +17,6 @@ void TUpgradeForm1::NMFTP1InvalidHost() {}
 void TUpgradeForm1::NMFTP1TransactionStop() {}
 int TUpgradeForm1::ftp_put_entry(const std::string&, int, int) { return -4; }
 int TUpgradeForm1::ftp_put_single_file(const std::string&, const std::string&, const std::string&) { return -1; }
-void TUpgradeForm1::UpgradeClick() {}
+void TUpgradeForm1::upgrade_over_ftp(int, const std::string&) {}
 
 }  // namespace fw

@@ -12,6 +12,10 @@ struct TftpState {
     std::int32_t tftp_job = 0;          // entry being sent; SELECT_DONE or SELECT_NONE at the end
     bool transfer_open = false;         // an entry file was opened for sending
     std::uint16_t tftp_block = 0;       // number of the DATA block to send next
+    // A write request or DATA block of the open file waits for its
+    // acknowledgement. Cleared once the final block is acknowledged, so a
+    // repeated or late acknowledgement can never move a finished file on.
+    bool awaiting_ack = false;
     std::string tftp_mode = "octet";
     std::uint8_t tftp_packet[516] = {};
     std::uint8_t tftp_received[516] = {};
