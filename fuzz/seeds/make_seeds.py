@@ -120,5 +120,20 @@ def main():
           search_answer(6, 4 | 8, 1, vn_reply(b"$Plumet manual"), (192, 168, 5, 5)))
 
 
+    # The recovery transfer's script: flags, two file sizes, then one step per
+    # datagram the loader receives (0 ack, 1 ack of a given block, 2 ERROR,
+    # 3 raw bytes, 4 silence, 5 ack twice, 6 ack from another port).
+    tftp = os.path.join(corpus, "fuzz_tftp_datagrams")
+    def transfer(flags, size1, size2, steps=b""):
+        return bytes([flags]) + struct.pack("<HH", size1, size2) + steps
+    write(tftp, "hand-picked-1000-bytes", transfer(0, 1000, 0))
+    write(tftp, "package-notice-two-entries", transfer(2 | 4 | 8, 1024, 600))
+    write(tftp, "error-after-first-block",
+          transfer(2, 1500, 0, b"\x00\x00\x02" + struct.pack(">H", 0) + bytes([17]) + b"Flash write error"))
+    write(tftp, "repeated-and-stray-acks", transfer(2 | 8, 2000, 513, b"\x05\x06\x01\x00\x07\x00\x05"))
+    write(tftp, "stall-for-the-watchdog", transfer(1 | 2, 1200, 0, b"\x00\x04"))
+    write(tftp, "raw-short-datagram", transfer(0, 600, 0, b"\x03\x03\x00\x00\x04\x00"))
+
+
 if __name__ == "__main__":
     main()
