@@ -1,5 +1,6 @@
 #pragma once
 
+#include "package/ByteOrder.h"
 #include "package/ByteSource.h"
 #include "package/PackageCheck.h"
 

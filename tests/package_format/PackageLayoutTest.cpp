@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <functional>
 #include <set>
 
@@ -152,6 +153,12 @@ struct Damage {
     std::string message;  // empty: only the error kind is checked
 };
 
+// Test names show the label, not the bytes of the case.
+void PrintTo(const Damage& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class PackageDamage : public testing::TestWithParam<Damage> {};
 
 TEST_P(PackageDamage, IsRefusedWithItsOwnMessage)
@@ -231,6 +238,12 @@ struct NameCase {
     std::string name;
     PackageError error;
 };
+
+// Test names show the label, not the bytes of the case.
+void PrintTo(const NameCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
 
 class EntryName : public testing::TestWithParam<NameCase> {};
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -19,6 +20,12 @@ struct Case {
     fw::RichTextFormat format;
     std::string expected;  // as document_text shows it
 };
+
+// Test names show the label, not the bytes of the case.
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class RichTextReading : public testing::TestWithParam<Case> {};
 
@@ -50,6 +57,7 @@ const Case RICH_CASES[] = {
     {"SpaceAfterControlWordIsItsDelimiter", R"({\rtf1\b  x})", RTF, "[b: x]"},
     {"ColourTable", R"({\rtf1{\colortbl;\red255\green0\blue0;\red0\green0\blue255;}\cf1 r\cf2 b\cf0 n})", RTF,
      "[#ff0000:r][#0000ff:b]n"},
+    {"ColourWithoutFinalSemicolon", R"({\rtf1{\colortbl;\red0\green255\blue0}\cf1 g})", RTF, "[#00ff00:g]"},
     {"ColourIndexBeyondTable", R"({\rtf1{\colortbl;\red255\green0\blue0;}\cf7 x})", RTF, "x"},
     {"ColourWithoutTable", R"({\rtf1\cf1 x})", RTF, "x"},
     {"FontSizeInHalfPoints", R"({\rtf1\fs28 big\fs21 half})", RTF, "[14pt:big][10.5pt:half]"},

@@ -2,14 +2,15 @@
 
 #include "fwpack/AttributeText.h"
 #include "fwpack/ExitCode.h"
-#include "fwpack/FileByteSource.h"
 #include "fwpack/ManifestLoader.h"
 #include "fwpack/ManifestParser.h"
 #include "fwpack/PackageWriter.h"
 #include "package/Attributes.h"
+#include "package/FileByteSource.h"
 #include "package/MemoryByteSource.h"
 #include "package/NoticeParse.h"
 #include "package/PackageLayout.h"
+#include "platform/files/File.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -35,6 +36,26 @@ int failure(std::ostream& err, const std::string& problem)
 {
     err << "fwpack: " << problem << "\n";
     return FWPACK_EXIT_FAILURE;
+}
+
+// Opens a file to be read in place. Only regular files: a device or a pipe
+// named by mistake is refused instead of read.
+fw::File open_regular_file(const std::filesystem::path& path, std::string& problem)
+{
+    std::error_code status_error;
+    const auto status = std::filesystem::status(path, status_error);
+    if (status_error) {
+        problem = status_error.message();
+        return {};
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        problem = "not a regular file";
+        return {};
+    }
+    fw::File file = fw::File::open_read(path.string());
+    if (!file.is_open())
+        problem = file.error();
+    return file;
 }
 
 std::string shown(const std::filesystem::path& path)
@@ -192,9 +213,11 @@ int build_command(const BuildRequest& request, std::ostream& out, std::ostream& 
 
     std::uint64_t executable_size = 0;
     if (request.executable) {
-        FileByteSource executable(*request.executable);
-        if (!executable.is_open())
-            return failure(err, "cannot open " + shown(*request.executable) + ": " + executable.error());
+        std::string problem;
+        fw::File executable_file = open_regular_file(*request.executable, problem);
+        if (!executable_file.is_open())
+            return failure(err, "cannot open " + shown(*request.executable) + ": " + problem);
+        fw::FileByteSource executable(executable_file);
         if (fw::has_package_magic(executable))
             return failure(err, shown(*request.executable) +
                                     " already carries a package; build from the executable without one");
@@ -220,9 +243,11 @@ int build_command(const BuildRequest& request, std::ostream& out, std::ostream& 
 
 int list_command(const std::filesystem::path& file, std::ostream& out, std::ostream& err)
 {
-    FileByteSource source(file);
-    if (!source.is_open())
-        return failure(err, "cannot open " + shown(file) + ": " + source.error());
+    std::string open_problem;
+    fw::File opened = open_regular_file(file, open_problem);
+    if (!opened.is_open())
+        return failure(err, "cannot open " + shown(file) + ": " + open_problem);
+    fw::FileByteSource source(opened);
     const fw::PackageCheck check = fw::validate_package(source);
     if (check.error == fw::PackageError::NoPackage) {
         err << "fwpack: " << shown(file) << " carries no package\n";

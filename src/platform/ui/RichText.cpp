@@ -3,7 +3,7 @@
 #include "platform/ui/RichTextEncoding.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -24,7 +24,7 @@ constexpr int MAX_HALF_POINTS = 3276;
 constexpr int MAX_UNICODE_SKIP = 255;
 
 // Groups whose content is not text of the document.
-constexpr std::array<std::string_view, 46> SKIPPED_DESTINATIONS = {
+constexpr std::string_view SKIPPED_DESTINATIONS[] = {
     "aftncn", "aftnsep", "aftnsepc", "annotation", "atnauthor", "atnid", "author",
     "bkmkend", "bkmkstart", "buptim", "comment", "company", "creatim", "datastore",
     "doccomm", "fldinst", "fonttbl", "footer", "footerf", "footerl", "footerr",
@@ -113,7 +113,8 @@ private:
         }
         if (stack_.empty())
             return false;
-        if (state_.destination == Destination::ColorTable)
+        // A last colour written without its ';' still counts.
+        if (state_.destination == Destination::ColorTable && color_given_)
             finish_color();
         state_ = stack_.back();
         stack_.pop_back();
@@ -205,7 +206,7 @@ private:
         pending_skip_ = 0;
         if (state_.destination == Destination::Skip)
             return;
-        if (std::find(SKIPPED_DESTINATIONS.begin(), SKIPPED_DESTINATIONS.end(), word) != SKIPPED_DESTINATIONS.end()) {
+        if (std::find(std::begin(SKIPPED_DESTINATIONS), std::end(SKIPPED_DESTINATIONS), word) != std::end(SKIPPED_DESTINATIONS)) {
             state_.destination = Destination::Skip;
             return;
         }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -11,6 +12,12 @@ struct AttributeCase {
     std::uint16_t attribute;
     std::string text;
 };
+
+// Test names show the label, not the bytes of the case.
+void PrintTo(const AttributeCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
 
 class AttributeText : public testing::TestWithParam<AttributeCase> {};
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <functional>
 #include <sstream>
 
@@ -176,6 +177,12 @@ struct ListCase {
     std::string err;        // FILE stands for the quoted path
 };
 
+// Test names show the label, not the bytes of the case.
+void PrintTo(const ListCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
 class FwpackList : public testing::TestWithParam<ListCase> {};
 
 Bytes small_package(const std::vector<fwpack::PackageEntry>& entries)
@@ -260,6 +267,12 @@ struct UsageCase {
     std::vector<std::string> args;
     std::string first_line;
 };
+
+// Test names show the label, not the bytes of the case.
+void PrintTo(const UsageCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
 
 class FwpackUsage : public testing::TestWithParam<UsageCase> {};
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -82,6 +83,12 @@ struct BadLine {
     std::string text;
     std::string error;
 };
+
+// Test names show the label, not the bytes of the case.
+void PrintTo(const BadLine& c, std::ostream* os)
+{
+    *os << c.label;
+}
 
 class ManifestRefusal : public testing::TestWithParam<BadLine> {};
 

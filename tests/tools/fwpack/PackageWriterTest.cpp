@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,12 @@ struct Refusal {
     std::vector<fwpack::PackageEntry> entries;
     std::string error;
 };
+
+// Test names show the label, not the bytes of the case.
+void PrintTo(const Refusal& c, std::ostream* os)
+{
+    *os << c.label;
+}
 
 class PackageWriterRefusal : public testing::TestWithParam<Refusal> {};
 
