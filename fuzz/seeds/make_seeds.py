@@ -101,6 +101,20 @@ def main():
             write(notices, text, f.read())
     write(notices, "nested.rtf", b"{\\rtf1{\\*\\unknown{x}}{\\fonttbl{\\f0 A;}}{{{\\b deep}}}\\'4\\u-3\\uc0 x\\par}")
 
+    # The notice rules: mode, attribute, device, flags, module text, entry name, record.
+    rules = os.path.join(corpus, "fuzz_notice_rules")
+    def rule_input(mode, attribute, device, flags, module, name, record):
+        return (bytes([mode]) + struct.pack("<H", attribute) + bytes([device, flags, len(module)]) + module +
+                bytes([len(name)]) + name + record)
+    n = 0
+    for program_name, data in programs.items():
+        for name, attribute, body in entries(data):
+            if attribute & 0x0400:
+                for mode in range(3):
+                    write(rules, "%s-%s-mode%d" % (program_name, name, mode),
+                          rule_input(mode, attribute, 1, 2, b"WX", name.encode(), body))
+                    n += 1
+
     replies = os.path.join(corpus, "fuzz_probe_replies")
     write(replies, "qd-full", qd_reply(b"WX2000", b"rev B"))
     write(replies, "qd-20-bytes", qd_reply(b"WX2000", b"ABCDEFGHIJ", 20))
