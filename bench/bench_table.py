@@ -55,14 +55,14 @@ def main():
     results = sys.argv[1]
 
     pkg = load(results, "package_extract_bench.json")
-    ratio = counter(pkg, "BM_ExtractPackage", "vs_cp")
+    ratio = counter(pkg, "BM_ExtractVsCp", "vs_cp")
     if ratio is not None:
-        ex = counter(pkg, "BM_ExtractPackage", "MBps")
-        cp = counter(pkg, "BM_CopyWithCp", "MBps")
+        ex = counter(pkg, "BM_ExtractVsCp", "extract_MBps")
+        cp = counter(pkg, "BM_ExtractVsCp", "cp_MBps")
         row("package extraction / cp (64 MB, 6 entries)", "%.0f vs %.0f MB/s" % (ex, cp), ratio, ">= 0.80", 0.80,
             False)
     else:
-        row("package extraction / cp (64 MB, 6 entries)", skipped(pkg, "BM_ExtractPackage"), None, ">= 0.80", 0.80,
+        row("package extraction / cp (64 MB, 6 entries)", skipped(pkg, "BM_ExtractVsCp"), None, ">= 0.80", 0.80,
             False)
 
     for file, label in (("memo_bench.json", "System Log model"), ("memo_qt_bench.json", "System Log Qt view")):
