@@ -31,6 +31,10 @@ public:
     bool passive = false;
     int timeout_ms = 1000;
 
+    // Asked while Connect and Upload wait: when it answers true (the window that
+    // owns the client is going away) the wait ends at once with a failure.
+    std::function<bool()> abandon_wait;
+
     virtual void Connect() = 0;
     // Stores the local file under the remote name with one STOR, over the open connection.
     virtual void Upload(const std::string& local_path, const std::string& remote_name) = 0;
