@@ -149,5 +149,25 @@ def main():
     write(tftp, "raw-short-datagram", transfer(0, 600, 0, b"\x03\x03\x00\x00\x04\x00"))
 
 
+    # The FTP upgrade: flags, file size, drop point, login refusal, STOR
+    # refusal, three final replies, then direct handler calls.
+    ftp = os.path.join(corpus, "fuzz_ftp_replies")
+    def text(t):
+        return bytes([len(t)]) + t
+    def upgrade(flags, size, drop=0, login=b"", stor=b"", finals=(b"", b"", b""), calls=b""):
+        return (bytes([flags]) + struct.pack("<HH", size, drop) + text(login) + text(stor) +
+                b"".join(text(f) for f in finals) + calls)
+    write(ftp, "package-accepted", upgrade(1 | 2, 5000))
+    write(ftp, "package-429-after-data", upgrade(1, 5000, finals=(b"429 Image check failed.", b"", b"")))
+    write(ftp, "login-530", upgrade(1, 3000, login=b"530 Login incorrect."))
+    write(ftp, "stor-550", upgrade(1, 3000, stor=b"550 Permission denied."))
+    write(ftp, "hand-picked-421", upgrade(0, 4000, login=b"421 Too many users."))
+    write(ftp, "hand-picked-429", upgrade(4, 4000, finals=(b"429 Bad image", b"", b"")))
+    write(ftp, "connection-drops", upgrade(1 | 8, 9000, drop=3000))
+    write(ftp, "wrong-password", upgrade(16, 1000))
+    write(ftp, "handler-calls", upgrade(4, 100, calls=b"\x00" + text(b"429 late") + b"\x01\x14" +
+                                       b"\x02" + text(b"Connection reset") + struct.pack("<H", 104)))
+
+
 if __name__ == "__main__":
     main()
