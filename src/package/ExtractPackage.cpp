@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <exception>
@@ -8,6 +9,7 @@
 #include "package/Attributes.h"
 #include "package/FileByteSource.h"
 #include "package/PackageLayout.h"
+#include "platform/files/FileBuffer.h"
 #include "platform/files/FileRoutines.h"
 #include "platform/runtime/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -47,6 +49,17 @@ int TUpgradeForm1::extract_package(File& program_file) {
         log("Abnormal File Write Handle Close.");
         return -1;
     };
+    // One buffer for every entry, as large as the largest one's data and one
+    // spare byte (as the notice rules' callers provide; it is never set or
+    // read). It is left unfilled: the read fills what is used, and touching
+    // tens of megabytes beforehand would cost as much as the copy itself.
+    std::uint32_t largest = 0;
+    for (const PackageEntryInfo& entry : check.entries) largest = std::max(largest, entry.data_length);
+    const FileBuffer buffer(std::size_t{largest} + 1);
+    if (!buffer.data()) {
+        log("Not enough memory for the package entries (" + dec(largest) + " bytes)");
+        return abnormal_end();
+    }
     try {
         for (std::size_t i = 0; i < check.entries.size(); ++i) {
             const PackageEntryInfo& entry = check.entries[i];
@@ -75,8 +88,6 @@ int TUpgradeForm1::extract_package(File& program_file) {
             file_list.attribute[i] = entry.attribute;
             file_list.count = static_cast<std::int32_t>(i) + 1;
 
-            // One spare byte after the data, as the notice rules' callers provide; it is never set or read.
-            std::vector<std::uint8_t> buffer(std::size_t{entry.data_length} + 1);
             std::int64_t got = 0;
             if (entry.data_length > 0) {
                 if (program_file.seek(static_cast<std::int64_t>(entry.data_offset), SeekOrigin::Begin) < 0 ||

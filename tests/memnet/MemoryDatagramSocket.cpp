@@ -36,7 +36,9 @@ int MemoryDatagramSocket::ReceiveFrom(void* buffer, std::size_t size, fw::Socket
     if (arrived == inbox_.end())
         return -1;
     const std::size_t n = std::min(size, arrived->bytes.size());
-    std::memcpy(buffer, arrived->bytes.data(), n);
+    // An empty datagram has no bytes to copy (and its data() may be null).
+    if (n > 0)
+        std::memcpy(buffer, arrived->bytes.data(), n);
     from.address = arrived->from_address;
     from.port = arrived->from_port;
     inbox_.erase(arrived);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "memnet/MemoryNetwork.h"
 #include "platform/runtime/Exception.h"
@@ -240,6 +242,56 @@ TEST_F(MemoryNetworkTest, RebootRequestBringsTheLoaderBackAsANormalRouter) {
     const auto replies = probe("255.255.255.255", 9, QD_QUERY);
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].address, "192.168.1.5");
+}
+
+// Answers anything on its port with a datagram of no bytes at all.
+class EmptyReplyDevice final : public routersim::Device {
+public:
+    explicit EmptyReplyDevice(int port) : port_(port) {}
+    std::vector<routersim::Outgoing> receive(const routersim::Incoming& datagram, std::uint32_t) override {
+        return {{Bytes{}, datagram.from_address, datagram.from_port, port_}};
+    }
+    bool answers_ping(std::uint32_t) const override { return true; }
+    std::vector<int> ports() const override { return {port_}; }
+    std::string kind() const override { return "empty"; }
+
+private:
+    int port_;
+};
+
+// Found by fuzzing: copying an empty datagram passed a null pointer to memcpy.
+TEST_F(MemoryNetworkTest, EmptyDatagramReadsAsNoBytesOnAProbeSocket) {
+    net_.add_device("192.168.1.5", std::make_unique<EmptyReplyDevice>(9));
+    auto socket = net_.make_datagram_socket();
+    socket->set_proto("udp");
+    socket->set_addr("192.168.1.5");
+    socket->set_port("9");
+    socket->Connect();
+    socket->Send(QQ_QUERY.data(), QQ_QUERY.size());
+    clock_.advance(1);
+    Bytes buffer(32, 0xAA);
+    fw::SocketAddress from;
+    EXPECT_EQ(socket->ReceiveFrom(buffer.data(), buffer.size(), from), 0);
+    EXPECT_EQ(from.address, "192.168.1.5");
+    EXPECT_EQ(buffer, Bytes(32, 0xAA));
+}
+
+TEST_F(MemoryNetworkTest, EmptyDatagramReadsAsNoBytesOnAnEventEndpoint) {
+    net_.add_device("192.168.1.5", std::make_unique<EmptyReplyDevice>(69));
+    auto endpoint = net_.make_event_datagram_endpoint();
+    std::vector<int> lengths;
+    std::vector<std::size_t> read;
+    endpoint->on_data_received = [&](int length, const std::string&, int) {
+        lengths.push_back(length);
+        std::uint8_t buffer[4] = {};
+        read.push_back(endpoint->ReadBuffer(buffer, sizeof buffer));
+    };
+    endpoint->set_remote_host("192.168.1.5");
+    endpoint->set_remote_port(69);
+    endpoint->SendBuffer(VN_REQUEST.data(), VN_REQUEST.size());
+    loop_.run_for(10);
+    EXPECT_EQ(lengths, std::vector<int>{0});
+    EXPECT_EQ(read, std::vector<std::size_t>{0});
 }
 
 TEST_F(MemoryNetworkTest, HostInfoAndFtpClientComeFromTheTest) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "platform/files/File.h"
+#include "platform/files/FileBuffer.h"
 #include "platform/files/FileRoutines.h"
 #include "platform/runtime/Environment.h"
 #include "support/TempDir.h"
@@ -74,6 +75,44 @@ TEST(File, ReadWriteSeekAndSize) {
     EXPECT_TRUE(f.truncate(2));
     EXPECT_EQ(f.size(), 2);
     EXPECT_FALSE(File::open_read(dir.path() + "/missing").is_open());
+}
+
+class FileBufferSize : public ::testing::TestWithParam<std::size_t> {};
+
+// Small buffers come from the heap, large ones are mapped on their own; every
+// byte of either can be written and read back, and a whole file read into one.
+TEST_P(FileBufferSize, HoldsAWholeFile) {
+    const std::size_t size = GetParam();
+    test::TempDir dir;
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 4096);
+    File f = File::open_read(dir.write("data", bytes));
+    ASSERT_TRUE(f.is_open());
+    FileBuffer buffer(size + 1);
+    ASSERT_NE(buffer.data(), nullptr);
+    EXPECT_EQ(buffer.size(), size + 1);
+    EXPECT_EQ(f.read(buffer.data(), static_cast<std::int64_t>(size)), static_cast<std::int64_t>(size));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.data()), size), bytes);
+    buffer.data()[size] = 1;  // the spare byte belongs to the buffer too
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, FileBufferSize, ::testing::Values(0, 1, 4096, (2u << 20) - 2, (2u << 20) + 12345),
+                         [](const auto& info) { return "Bytes" + std::to_string(info.param); });
+
+TEST(FileBuffer, MovesItsBytesAndLeavesNoneBehind) {
+    FileBuffer a(3u << 20);
+    ASSERT_NE(a.data(), nullptr);
+    a.data()[0] = 42;
+    std::uint8_t* bytes = a.data();
+    FileBuffer b(std::move(a));
+    EXPECT_EQ(a.data(), nullptr);
+    EXPECT_EQ(a.size(), 0u);
+    EXPECT_EQ(b.data(), bytes);
+    EXPECT_EQ(b.data()[0], 42);
+    FileBuffer c(10);
+    c = std::move(b);
+    EXPECT_EQ(c.data(), bytes);
+    EXPECT_EQ(c.size(), 3u << 20);
 }
 
 }  // namespace

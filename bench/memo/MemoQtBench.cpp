@@ -1,0 +1,97 @@
+// The System Log through the Qt binding: the memo model bound to its
+// QPlainTextEdit, in a shown window on Qt's offscreen platform. Measures the
+// cost of one appended line once the log holds 1,000 and 100,000 lines (one
+// timed batch of 1,000 appends from there), painting included.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QByteArray>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "LogLines.h"
+#include "platform/qt/QtBinding.h"
+#include "platform/qt/QtEventLoop.h"
+#include "platform/runtime/Application.h"
+#include "platform/runtime/Environment.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/ScriptedDialogs.h"
+#include "platform/ui/TForm.h"
+#include "support/NullNetwork.h"
+
+namespace fw::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A window holding the System Log group as the main window lays it out.
+class LogForm : public TForm {
+public:
+    explicit LogForm(Application& app) : TForm(app, "LogForm") {
+        set_caption("System Log");
+        set_client_size(345, 137);
+        GSystemLog.set_bounds(0, 0, 345, 137);
+        Memo1.set_bounds(2, 15, 341, 120);
+    }
+
+    TGroupBox GSystemLog{"GSystemLog", this, "System Log"};
+    TMemo Memo1{"Memo1", &GSystemLog};
+};
+
+// The Qt side of one window: built once per measurement, so every batch
+// starts from a fresh document.
+struct QtWindow {
+    QtWindow() {
+        app.set_binding(&binding);
+        form.Show();
+        QApplication::processEvents();
+    }
+
+    QtEventLoop loop;
+    ScriptedDialogs dialogs;
+    test::NullNetwork net;
+    MapEnvironment env;
+    QtBinding binding{loop};
+    Application app{Services{loop, dialogs, net, env, "/nonexistent/fwupgrade"}};
+    LogForm& form = app.CreateForm<LogForm>();
+};
+
+void BM_QtAppendAt(benchmark::State& state) {
+    const long held = state.range(0);
+    double total = 0;
+    for (auto _ : state) {
+        QtWindow window;
+        TMemo& memo = window.form.Memo1;
+        // The log grows line by line, as in a run, with the loop turning now and then.
+        for (long i = 0; i < held; ++i) {
+            memo.append(log_line(i));
+            if (i % 1000 == 999) QApplication::processEvents();
+        }
+        QApplication::processEvents();
+        const auto start = Clock::now();
+        for (long i = held; i < held + kBatchLines; ++i) memo.append(log_line(i));
+        QApplication::processEvents();
+        const double took = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(took);
+        total += took;
+    }
+    state.counters["ns_per_line"] = total * 1e9 / (static_cast<double>(kBatchLines) * state.iterations());
+}
+
+BENCHMARK(BM_QtAppendAt)->Arg(kSmallLog)->Arg(kLargeLog)->UseManualTime()->Iterations(3)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace fw::bench
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qt(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
