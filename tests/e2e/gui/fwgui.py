@@ -38,6 +38,14 @@ def poll(what, probe, timeout, interval=0.05):
         time.sleep(interval)
 
 
+def poll_for(probe, seconds, interval=0.05):
+    """Like poll, but False instead of Timeout when the time is up."""
+    try:
+        return poll("", probe, seconds, interval)
+    except Timeout:
+        return False
+
+
 def unavailable_reason(tools=("xdotool", "Xvfb", "ip", "unshare")):
     """Why windows cannot be driven in a lab here, or None when they can."""
     if os.geteuid() != 0:
@@ -233,26 +241,29 @@ class _XEvent(ctypes.Union):
 
 class Screen:
     """An X display and the person in front of it. `Screen.start` runs a
-    private Xvfb (behind `launch`, a command prefix such as ip netns exec NS);
-    `Screen(display)` uses one that runs already."""
+    private Xvfb behind `launch`, a command prefix such as ip netns exec NS;
+    `Screen(display)` uses one that runs already. The X clients of the driver
+    (xdotool, import) run behind the same prefix: in the namespace of the X
+    server they reach it through its abstract socket as well, and do not
+    depend on its socket file in /tmp/.X11-unix alone."""
 
-    def __init__(self, display, process=None):
-        self.display, self.process = display, process
+    def __init__(self, display, process=None, launch=()):
+        self.display, self.process, self.launch = display, process, list(launch)
         self.env = dict(os.environ, DISPLAY=display)
         if process:
             self.env.pop("XAUTHORITY", None)
 
     @classmethod
-    def start(cls, launch=(), size="1024x768x24"):
+    def start(cls, launch=(), size="1024x768x24", log=None):
         read_end, write_end = os.pipe()
         process = subprocess.Popen(
             list(launch) + ["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp",
                             "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log or subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as f:
             number = f.readline().strip()
-        screen = cls(":" + number, process)
+        screen = cls(":" + number, process, launch)
         if not number.isdigit():
             screen.stop()
             raise RuntimeError("Xvfb did not start")
@@ -268,8 +279,8 @@ class Screen:
                 self.process.wait()
 
     def xdotool(self, *args):
-        run = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, capture_output=True, text=True,
-                             timeout=30)
+        run = subprocess.run(self.launch + ["xdotool"] + [str(a) for a in args], env=self.env,
+                             capture_output=True, text=True, timeout=30)
         return run.stdout if run.returncode == 0 else None
 
     def windows(self, caption):
@@ -286,7 +297,10 @@ class Screen:
     def geometry(self, window):
         out = self.xdotool("getwindowgeometry", "--shell", window) or ""
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        try:
+            return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        except (KeyError, ValueError):
+            raise RuntimeError("no geometry of window %s on %s" % (window, self.display)) from None
 
     def focus(self, window):
         # There is no window manager to give windows the focus on a click.
@@ -309,6 +323,13 @@ class Screen:
     def close(self, window):
         """What the close box of the title bar does: asks the window to close
         (WM_DELETE_WINDOW); the program decides."""
+        run = subprocess.run(self.launch + ["/usr/bin/python3", os.path.abspath(__file__), "close", self.display,
+                                            str(window)], env=self.env, capture_output=True, text=True, timeout=30)
+        if run.returncode != 0:
+            raise RuntimeError("cannot ask window %s to close: %s" % (window, run.stderr.strip()))
+
+    @staticmethod
+    def send_close(display, window):
         xlib = ctypes.CDLL("libX11.so.6")
         xlib.XOpenDisplay.restype = ctypes.c_void_p
         xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -318,9 +339,9 @@ class Screen:
                                     ctypes.POINTER(_XEvent)]
         xlib.XFlush.argtypes = [ctypes.c_void_p]
         xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        dpy = xlib.XOpenDisplay(self.display.encode())
+        dpy = xlib.XOpenDisplay(display.encode())
         if not dpy:
-            raise RuntimeError("cannot open display " + self.display)
+            raise RuntimeError("cannot open display " + display)
         try:
             event = _XEvent()
             event.xclient.type = 33  # ClientMessage
@@ -338,7 +359,7 @@ class Screen:
         """The whole screen as a PNG; False when ImageMagick's import is missing."""
         if not shutil.which("import"):
             return False
-        subprocess.run(["import", "-display", self.display, "-window", "root", path], env=self.env,
+        subprocess.run(self.launch + ["import", "-display", self.display, "-window", "root", path], env=self.env,
                        capture_output=True, timeout=30)
         return os.path.exists(path)
 
@@ -422,3 +443,14 @@ def answer_box(screen, caption, key="Return", timeout=30):
     screen.key(box, key)
     screen.wait_gone(caption, 10)
     return box
+
+
+if __name__ == "__main__":
+    # fwgui.py close DISPLAY WINDOW: the close request, from the namespace
+    # of the X server.
+    import sys
+
+    if len(sys.argv) == 4 and sys.argv[1] == "close":
+        Screen.send_close(sys.argv[2], int(sys.argv[3]))
+    else:
+        sys.exit("usage: fwgui.py close DISPLAY WINDOW")

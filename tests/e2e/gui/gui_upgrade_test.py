@@ -30,6 +30,7 @@ SKIPPED = 77
 RUNNING = "192.168.0.1"
 LOADER = "192.168.0.2"
 PASSWORD = "L4b!root"
+WRONG_PASSWORD = "Wr0ng!lab"
 LAB_CONFIG = """\
 pc 192.168.0.100/24
 router wx %s --normal module=WX2000,detail=rev-B
@@ -63,13 +64,21 @@ class Run:
         self.output = os.path.join(args.output, args.scenario)
         self.temp = os.path.join(work, "temp")
         os.mkdir(self.temp, 0o700)
-        self.screen = fwgui.Screen.start(launch=lab.command("pc", []))
+        os.makedirs(self.output, exist_ok=True)
+        self.xvfb_log = open(os.path.join(self.output, "xvfb.log"), "w")
+        self.screen = fwgui.Screen.start(launch=lab.command("pc", []), log=self.xvfb_log)
         self.shots = fwgui.Shots(self.screen, self.output)
         self.app_log_path = os.path.join(self.output, "program.log")
         self.app_log = open(self.app_log_path, "w")
         env = dict(self.screen.env, TEMP=self.temp, QT_QPA_PLATFORM="xcb")
         self.app = subprocess.Popen(lab.command("pc", [args.exe]), env=env, stdout=self.app_log,
                                     stderr=subprocess.STDOUT)
+
+    def state(self):
+        """What still runs, for the report of a failure."""
+        return "program %s, X server %s" % (
+            "running" if self.app.poll() is None else "ended with %s" % self.app.returncode,
+            "running" if self.screen.process.poll() is None else "ended with %s" % self.screen.process.returncode)
 
     def stop(self):
         if self.app.poll() is None:
@@ -81,6 +90,7 @@ class Run:
                 self.app.wait()
         self.app_log.close()
         self.screen.stop()
+        self.xvfb_log.close()
         for router in ("wx", "crash"):
             with open(os.path.join(self.output, router + ".routersim.log"), "w") as f:
                 f.write(self.lab.router_log(router))
@@ -120,7 +130,15 @@ def ftp_upgrade(run, entries):
     try:
         window = run.start_and_search()
         # The running router is the first item and is selected by the search.
+        # A wrong password first: refused, nothing sent, and Upgrade may be
+        # pressed again.
         window.click(window.password_box())
+        run.screen.type(window.window, WRONG_PASSWORD)
+        window.click(window.upgrade_button())
+        run.answer("Authentication Failed", "wrong-password")
+        check(server.received() == [], "files went out with a wrong password")
+        window.click(window.password_box())
+        run.screen.key(window.window, "ctrl+a", "BackSpace")
         run.screen.type(window.window, PASSWORD)
         run.shot("password-typed")
         window.click(window.upgrade_button())
@@ -142,11 +160,12 @@ def ftp_upgrade(run, entries):
         check(run.temp_files() == [], "temporary files left: %s" % run.temp_files())
         check(os.listdir(run.lab.store_dir("crash")) == [], "the loader received files in an FTP upgrade")
         log = server.server_log()
-        check(PASSWORD not in log, "the FTP server log holds the password")
+        check(PASSWORD not in log and WRONG_PASSWORD not in log, "the FTP server log holds a password")
     finally:
         server.stop()
     with open(os.path.join(run.output, "program.log"), errors="replace") as f:
-        check(PASSWORD not in f.read(), "the program's output holds the password")
+        output = f.read()
+    check(PASSWORD not in output and WRONG_PASSWORD not in output, "the program's output holds a password")
 
 
 def recovery(run, entries):
@@ -176,6 +195,20 @@ def recovery(run, entries):
               % (entry["name"], describe(data), describe(entry["data"])))
     log = run.lab.router_log("crash")
     check('"R!"' in log, "the loader got no reboot request:\n" + log)
+
+    # The service keys on the Exit button: Tab moves the focus along the
+    # controls until Alt+F1 there shows the System Log; Alt+F2 hides it.
+    def log_shown():
+        return window.groups()[2]
+
+    for _ in range(8):
+        run.screen.key(window.window, "Tab", "alt+F1")
+        if fwgui.poll_for(log_shown, 0.5):
+            break
+    check(log_shown(), "Alt+F1 on the Exit button did not show the System Log")
+    run.shot("system-log")
+    run.screen.key(window.window, "alt+F2")
+    fwgui.poll("the System Log to be hidden", lambda: not log_shown(), 5)
 
     # Nothing runs any more: Exit closes the window and the program ends.
     window.click(window.exit_button())
@@ -216,9 +249,9 @@ def main():
             run = Run(args, lab, work)
             try:
                 SCENARIOS[args.scenario](run, entries)
-            except (Failure, fwgui.Timeout):
+            except (Failure, fwgui.Timeout) as e:
                 run.shot("failure")
-                raise
+                raise Failure("%s (%s)" % (e, run.state())) from e
             finally:
                 run.stop()
     except (Failure, fwgui.Timeout) as e:
