@@ -248,11 +248,21 @@ if [[ ${FW_DEMO_TOUR:-$used_xvfb} == 1 ]]; then
   tour_pid=$!
 fi
 
+# Lets the tour say its last words once the window is gone.
+finish_tour() {
+  local _
+  for _ in $(seq 30); do
+    [[ -n $tour_pid ]] && kill -0 "$tour_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+}
+
 if [[ $used_xvfb -eq 0 ]]; then
   status=0
   wait "$app_pid" || status=$?
   app_pid=""
   say "the window was closed (exit code $status)"
+  finish_tour
   exit 0
 fi
 
@@ -277,5 +287,6 @@ else
   wait "$app_pid" || status=$?
   app_pid=""
   say "the window was closed (exit code $status)"
+  finish_tour
 fi
 exit 0
