@@ -150,6 +150,7 @@ cleanup() {
   fi
   [[ -n $work ]] && rm -rf "$work"
   if [[ $used_xvfb -eq 1 ]]; then
+    chown -R "$uid:$gid" "$shots_dir" 2>/dev/null || true
     say "screenshots: $shots_dir ($(find "$shots_dir" -name '*.png' | wc -l) files)"
   fi
   say "the demo lab is removed"
