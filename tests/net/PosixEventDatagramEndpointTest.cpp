@@ -48,6 +48,27 @@ TEST_F(PosixEventDatagramEndpointTest, RunsTheSendHandlerBeforeSendBufferReturns
     EXPECT_EQ(got->from_port, endpoint_.bound_port());
 }
 
+// The same fault the in-memory endpoint had (found there by fuzzing): an empty
+// datagram handed memcpy a null pointer.
+TEST_F(PosixEventDatagramEndpointTest, EmptyDatagramReadsAsNoBytes) {
+    UdpPeer device;
+    aim_at(device);
+    endpoint_.SendBuffer("ping", 4);
+    ASSERT_TRUE(device.receive());
+    std::vector<int> lengths;
+    std::vector<std::size_t> read;
+    endpoint_.on_data_received = [&](int length, const std::string&, int) {
+        lengths.push_back(length);
+        std::uint8_t buffer[4] = {7, 7, 7, 7};
+        read.push_back(endpoint_.ReadBuffer(buffer, sizeof buffer));
+        EXPECT_EQ(buffer[0], 7);
+    };
+    device.send_to(endpoint_.bound_port(), {});
+    ASSERT_TRUE(run_until([&] { return !lengths.empty(); }));
+    EXPECT_EQ(lengths, std::vector<int>{0});
+    EXPECT_EQ(read, std::vector<std::size_t>{0});
+}
+
 TEST_F(PosixEventDatagramEndpointTest, DeliversRepliesFromAnyPortThroughTheLoop) {
     UdpPeer device;
     UdpPeer other_port;

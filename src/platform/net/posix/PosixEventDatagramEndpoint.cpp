@@ -71,7 +71,9 @@ std::size_t PosixEventDatagramEndpoint::ReadBuffer(void* buffer, std::size_t siz
     if (!current_)
         return 0;
     const std::size_t n = std::min(size, current_->size());
-    std::memcpy(buffer, current_->data(), n);
+    // An empty datagram has no bytes to copy (and its data() may be null).
+    if (n > 0)
+        std::memcpy(buffer, current_->data(), n);
     return n;
 }
 
