@@ -1,4 +1,5 @@
 #include "package/PackageLayout.h"
+#include "package/QuotedText.h"
 
 #include "package/ByteOrder.h"
 
@@ -10,24 +11,6 @@ namespace fw {
 
 namespace {
 
-// Entry names come from untrusted bytes; keep messages printable.
-std::string quoted(std::string_view text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7f) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
 
 PackageCheck refused(PackageError error, std::string message)
 {
@@ -48,14 +31,14 @@ std::string name_fault_message(PackageError error, std::string_view name)
     case PackageError::NameEmpty:
         return "entry_name is empty";
     case PackageError::NameTooLong:
-        return "entry_name " + quoted(name) + " is longer than " +
+        return "entry_name " + quote_text(name) + " is longer than " +
                std::to_string(PACKAGE_ENTRY_NAME_MAX) + " characters";
     case PackageError::NameDotted:
-        return "entry_name " + quoted(name) + " is not a file name";
+        return "entry_name " + quote_text(name) + " is not a file name";
     case PackageError::NameHasSeparator:
-        return "entry_name " + quoted(name) + " holds a path separator";
+        return "entry_name " + quote_text(name) + " holds a path separator";
     default:
-        return "entry_name " + quoted(name) + " is not usable";
+        return "entry_name " + quote_text(name) + " is not usable";
     }
 }
 
